@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# `make test`: set-up if needed, both build trees, every test of both. Exits non-zero
+# when anything failed; ctest's summary of each tree is printed either way.
+set -uo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+jobs=$(nproc 2>/dev/null || echo 2)
+
+scripts/setup.sh || exit 1
+
+status=0
+step() { echo; echo "=== $*"; }
+
+step "native tree (portable code, AddressSanitizer + UndefinedBehaviorSanitizer)"
+if cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null &&
+   cmake --build build/native -j "$jobs"; then
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --test-dir build/native -j "$jobs" --output-on-failure --timeout 120 || status=1
+else
+  echo "native build failed"; status=1
+fi
+
+step "Windows tree (mingw-w64, tests under Wine)"
+if scripts/build-win.sh; then
+  scripts/with-wine.sh ctest --test-dir build/win -j "$jobs" --output-on-failure --timeout 120 || status=1
+else
+  echo "Windows build failed"; status=1
+fi
+
+echo
+if [ "$status" -eq 0 ]; then echo "make test: all passed"; else echo "make test: FAILED"; fi
+exit "$status"

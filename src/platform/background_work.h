@@ -1,0 +1,33 @@
+#pragma once
+// A manual-reset event and a thread-pool work item: the only synchronisation between
+// the user-interface thread and a module's background load.
+
+#include <cstdint>
+#include <memory>
+
+namespace Platform {
+
+constexpr std::uint32_t wait_forever = 0xFFFFFFFFu;
+
+class ManualResetEvent {
+public:
+    explicit ManualResetEvent(bool signalled);
+    ~ManualResetEvent();
+    ManualResetEvent(const ManualResetEvent&) = delete;
+    ManualResetEvent& operator=(const ManualResetEvent&) = delete;
+
+    void set();
+    void reset();
+    // True when the event is signalled within `milliseconds` (wait_forever: no limit).
+    bool wait(std::uint32_t milliseconds) const;
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
+
+// Runs work(context) on a thread-pool thread (QueueUserWorkItem; a new detached thread
+// elsewhere). False when the work could not be queued; it has then not run.
+bool queue_work_item(void (*work)(void* context), void* context);
+
+} // namespace Platform
