@@ -1,0 +1,23 @@
+#pragma once
+// The order in which merged listings are sorted and de-duplicated: characters upper-cased
+// with the run-time library (only ASCII letters change in the default locale) and
+// compared as signed 8-bit values; a prefix sorts before the longer name.
+
+#include <string_view>
+
+namespace Mod {
+
+// Negative, zero or positive as `a` sorts before, with or after `b`.
+int compare_names_ignoring_case(std::string_view a, std::string_view b);
+
+inline bool names_less_ignoring_case(std::string_view a, std::string_view b)
+{
+    return compare_names_ignoring_case(a, b) < 0;
+}
+
+inline bool names_equal_ignoring_case(std::string_view a, std::string_view b)
+{
+    return compare_names_ignoring_case(a, b) == 0;
+}
+
+} // namespace Mod
