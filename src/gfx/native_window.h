@@ -1,0 +1,53 @@
+#pragma once
+// The base of every program window that owns a Win32 handle: it owns the handle,
+// routes messages to handle_message, turns a failure in any message into the
+// per-window warning box, and keeps all windows in one ring. After WM_NCDESTROY the
+// window procedure deletes the object.
+
+#include <windows.h>
+
+namespace Gfx {
+
+class NativeWindow {
+public:
+    NativeWindow();
+    // Destroys a still existing window without letting its last messages reach the
+    // half-destroyed object.
+    virtual ~NativeWindow();
+    NativeWindow(const NativeWindow&) = delete;
+    NativeWindow& operator=(const NativeWindow&) = delete;
+
+    // Registers the class (describe_class) and creates the window with a client area
+    // of client_width x client_height pixels; CW_USEDEFAULT as the width lets the
+    // system choose the size. Raises COMException "CreateWindowEx". Until it returns,
+    // the caller owns the object even if the window dies during creation.
+    void create(int client_width, DWORD ex_style, const wchar_t* title, DWORD style, int x, int y,
+                int client_height, HWND parent);
+
+    HWND hwnd() const { return m_hwnd; }
+
+    // The ring of live windows, in creation order from the head; null when empty.
+    static NativeWindow* ring_head();
+    NativeWindow* ring_next() const { return m_ring_next; }
+
+    static LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+
+protected:
+    virtual LRESULT handle_message(UINT message, WPARAM wparam, LPARAM lparam) = 0;
+    // Fills in at least the class style and name before registration.
+    virtual void describe_class(WNDCLASSEXW& description) = 0;
+
+    HWND m_hwnd = nullptr;
+    // Taken out of the topmost band while the program is inactive.
+    bool m_restore_topmost = false;
+
+private:
+    static void adjust_topmost_band(bool activating);
+    void after_last_message();
+
+    NativeWindow* m_ring_next = nullptr;
+    NativeWindow* m_ring_prev = nullptr;
+    bool m_creating = false;
+};
+
+} // namespace Gfx
