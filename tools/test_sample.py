@@ -15,6 +15,7 @@ import tempfile
 import time
 import unittest
 
+sys.dont_write_bytecode = True  # keep tools/ free of __pycache__
 TOOLS = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, TOOLS)
 
