@@ -1,15 +1,17 @@
 #pragma once
-// The identifier-to-text map of a localisation table: open addressing with linear
-// probing over a power-of-two array. Tables hold up to hundreds of thousands of strings
-// and are built while the user waits, so a node per entry (std::unordered_map) costs
-// more than the parse itself.
+// The identifier-to-text map of a localisation table. Tables hold up to hundreds of
+// thousands of strings and are built while the user waits, so a node per entry
+// (std::unordered_map) would cost more than the parse itself. Identifiers of one file
+// are nearly always a dense run, which gets a direct table indexed by id - base (a
+// hash without collisions); anything sparser gets open addressing with a mixing hash.
 
 #include <cstdint>
 #include <vector>
 
 namespace Mod {
 
-// A string inside a table's bytes (not NUL-terminated).
+// A string inside a table's bytes (not NUL-terminated); `data` is never null for a
+// stored text, also when it is empty.
 struct UcsText {
     const char16_t* data = nullptr;
     std::uint32_t length = 0;
@@ -17,26 +19,31 @@ struct UcsText {
 
 class IdTextMap {
 public:
-    // Sets or replaces the text of `id`; true when `id` was new.
-    bool assign(std::int32_t id, UcsText text);
+    struct Entry {
+        std::int32_t id;
+        UcsText text;
+    };
+
+    // Builds the map from entries in file order (a later entry of an identifier
+    // replaces an earlier one) and fills `ids` with every identifier, ascending.
+    void build(const std::vector<Entry>& entries, std::vector<std::int32_t>& ids);
 
     // Null when `id` is absent.
     const UcsText* find(std::int32_t id) const;
 
-    std::size_t size() const { return m_count; }
-
 private:
     struct Slot {
         std::int32_t id = 0;
-        bool used = false;
-        UcsText text;
+        UcsText text; // text.data null: the slot is free
     };
 
     std::size_t slot_of(std::int32_t id) const;
-    void grow();
 
+    // Dense form: m_direct[id - m_base].
+    std::int64_t m_base = 0;
+    std::vector<UcsText> m_direct;
+    // Sparse form: power-of-two array, at most half full.
     std::vector<Slot> m_slots;
-    std::size_t m_count = 0;
 };
 
 } // namespace Mod

@@ -114,8 +114,6 @@ std::vector<std::int32_t> search_ids(const WordIndex& index, std::u16string_view
     });
     if (missing)
         return {};
-    // The shortest list first: it sets the pace of the merge.
-    std::sort(lists.begin(), lists.end(), [](auto* a, auto* b) { return a->size() < b->size(); });
     lists.push_back(&allowed);
     return intersect_ascending(lists);
 }

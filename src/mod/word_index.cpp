@@ -69,35 +69,68 @@ std::size_t gallop(const std::vector<std::int32_t>& list, std::size_t from, std:
 
 } // namespace
 
+namespace {
+
+// The values common to `a` and `b` (ascending, repeats allowed) appended to `out`
+// without repeats. Lists of similar length are merged in step; a much longer list is
+// crossed by galloping from each value of the shorter one.
+void intersect_two(const std::vector<std::int32_t>& a, const std::vector<std::int32_t>& b,
+                   std::vector<std::int32_t>& out)
+{
+    const std::vector<std::int32_t>& shorter = a.size() <= b.size() ? a : b;
+    const std::vector<std::int32_t>& longer = a.size() <= b.size() ? b : a;
+    auto emit = [&out](std::int32_t value) {
+        if (out.empty() || out.back() != value)
+            out.push_back(value);
+    };
+    if (shorter.empty())
+        return;
+    if (longer.size() / shorter.size() >= 4) {
+        std::size_t j = 0;
+        for (std::int32_t value : shorter) {
+            j = gallop(longer, j, value);
+            if (j == longer.size())
+                return;
+            if (longer[j] == value)
+                emit(value);
+        }
+        return;
+    }
+    std::size_t i = 0, j = 0;
+    while (i < shorter.size() && j < longer.size()) {
+        const std::int32_t x = shorter[i];
+        const std::int32_t y = longer[j];
+        if (x == y)
+            emit(x);
+        i += x <= y;
+        j += y <= x;
+    }
+}
+
+} // namespace
+
 std::vector<std::int32_t> intersect_ascending(const std::vector<const std::vector<std::int32_t>*>& lists)
 {
     std::vector<std::int32_t> result;
     if (lists.empty())
         return result;
-    for (const auto* list : lists)
-        if (list->empty())
-            return result;
-    std::vector<std::size_t> positions(lists.size(), 0);
-    std::int32_t candidate = (*lists[0])[0];
-    while (true) {
-        bool all_equal = true;
-        for (std::size_t k = 0; k < lists.size(); ++k) {
-            const auto& list = *lists[k];
-            positions[k] = gallop(list, positions[k], candidate);
-            if (positions[k] == list.size())
-                return result;
-            if (list[positions[k]] > candidate) {
-                candidate = list[positions[k]];
-                all_equal = false;
-            }
-        }
-        if (all_equal) {
-            result.push_back(candidate);
-            if (candidate == no_id)
-                return result;
-            ++candidate;
-        }
+    if (lists.size() == 1) {
+        for (std::int32_t value : *lists[0])
+            if (result.empty() || result.back() != value)
+                result.push_back(value);
+        return result;
     }
+    // Shortest first: every later step is bounded by what is left.
+    std::vector<const std::vector<std::int32_t>*> order(lists);
+    std::stable_sort(order.begin(), order.end(), [](auto* x, auto* y) { return x->size() < y->size(); });
+    intersect_two(*order[0], *order[1], result);
+    std::vector<std::int32_t> next;
+    for (std::size_t k = 2; k < order.size() && !result.empty(); ++k) {
+        next.clear();
+        intersect_two(result, *order[k], next);
+        result.swap(next);
+    }
+    return result;
 }
 
 } // namespace Mod
