@@ -42,14 +42,21 @@ SgaTable::SgaTable(const std::uint8_t* toc, std::uint32_t toc_size, std::uint32_
     m_names = reinterpret_cast<const char*>(toc + names_offset);
     m_names_size = static_cast<std::size_t>(toc_size - names_offset);
 
-    auto checked_name = [this](std::uint32_t offset) {
-        if (offset >= m_names_size)
+    // A name is terminated inside the block exactly when it starts at or before the
+    // block's last zero byte; finding that once makes each file's check constant-time.
+    std::size_t last_zero = m_names_size;
+    for (std::size_t i = m_names_size; i-- > 0;)
+        if (m_names[i] == '\0') {
+            last_zero = i;
+            break;
+        }
+    auto check_name = [this, last_zero](std::uint32_t offset) {
+        if (last_zero == m_names_size || offset > last_zero)
             throw ArchiveFormatError();
-        const char* start = m_names + offset;
-        const void* end = std::memchr(start, 0, m_names_size - offset);
-        if (!end)
-            throw ArchiveFormatError();
-        return std::string_view(start, static_cast<std::size_t>(static_cast<const char*>(end) - start));
+    };
+    auto checked_name = [this, &check_name](std::uint32_t offset) {
+        check_name(offset);
+        return std::string_view(m_names + offset);
     };
 
     m_folders.reserve(m_folder_count);
@@ -73,7 +80,7 @@ SgaTable::SgaTable(const std::uint8_t* toc, std::uint32_t toc_size, std::uint32_
     std::size_t checked_up_to = 0;
     for (const auto& range : file_ranges) {
         for (std::size_t i = std::max<std::size_t>(range.first, checked_up_to); i < range.second; ++i)
-            checked_name(read_u32(file_record(i)));
+            check_name(read_u32(file_record(i)));
         checked_up_to = std::max<std::size_t>(checked_up_to, range.second);
     }
 
