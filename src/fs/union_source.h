@@ -10,8 +10,8 @@ namespace Mod {
 
 class UnionSource : public FileSource {
 public:
-    // Appends a source (asked after those added before). Only while the union is being
-    // built, before it is shared with readers.
+    // Appends a source (asked after those added before); a null source is ignored. Only
+    // while the union is being built, before it is shared with readers.
     void add(std::unique_ptr<FileSource> source);
 
     std::size_t source_count() const { return m_sources.size(); }
