@@ -123,7 +123,8 @@ INSTANTIATE_TEST_SUITE_P(
                     ExpandCase{"%LOCALE%\\100%", "Locale\\french\\100%"}, // unclosed: kept
                     ExpandCase{"%", "%"},
                     ExpandCase{"%%", "%%"},
-                    ExpandCase{"%locale%", "%locale%"})); // names are case-sensitive
+                    ExpandCase{"%locale%", "%locale%"}), // names are case-sensitive
+    [](const testing::TestParamInfo<ExpandCase>& info) { return "Value" + std::to_string(info.index); });
 
 TEST(ModuleFile, VariablesAreSharedBySectionsAndCanBeReplaced)
 {
