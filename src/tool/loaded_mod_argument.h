@@ -16,7 +16,7 @@ inline std::shared_ptr<Mod::LoadedMod> open_loaded_mod(const std::string& module
     auto mod = std::make_shared<Mod::LoadedMod>();
     mod->load(nullptr, module_path);
     if (wait)
-        mod->wait_until_loaded(0xFFFFFFFFu);
+        mod->wait_until_loaded(Platform::wait_forever);
     return mod;
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <random>
 #include <stdexcept>
 #include <string>
 
@@ -163,6 +164,15 @@ TEST(UcsTable, SurvivesTruncationAndDamage)
     };
     for (std::size_t size = 0; size <= good.size(); ++size)
         check(good.substr(0, size));
+    // Random files over the units the parser branches on.
+    std::mt19937 random(5);
+    const char16_t alphabet[] = {u'1', u'9', u'0', u'\t', u' ', u'\r', u'\n', u'a'};
+    for (int n = 0; n < 3000; ++n) {
+        std::u16string body;
+        for (std::size_t length = random() % 40; length > 0; --length)
+            body.push_back(alphabet[random() % 8]);
+        check(ucs_bytes(body));
+    }
     const char16_t damage[] = {u'\r', u'\n', u'\t', u' ', u'7', u'x'};
     for (std::size_t at = 2; at + 1 < good.size(); at += 2)
         for (char16_t unit : damage) {
