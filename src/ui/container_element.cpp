@@ -76,7 +76,7 @@ void ContainerElement::draw(ID2D1RenderTarget* target)
     target->SetTransform(saved);
 }
 
-Element* ContainerElement::insert_child(std::unique_ptr<Element> child, Element* after)
+Element* ContainerElement::insert_child(std::unique_ptr<Element>&& child, Element* after)
 {
     if (!child)
         throw std::invalid_argument("insert_child: no element");

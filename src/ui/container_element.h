@@ -24,8 +24,10 @@ public:
     // Takes ownership and returns the child. Placed right after `after` when that is a
     // child, at the front when `after` is null, at the end otherwise (pass the last
     // child to append). A child of another container is taken from it first. Raises
-    // std::invalid_argument for null or for this container or one of its ancestors.
-    virtual Element* insert_child(std::unique_ptr<Element> child, Element* after);
+    // std::invalid_argument for null or for this container or one of its ancestors;
+    // the caller then still owns `child` (hence the reference: a by-value parameter
+    // would destroy it on the way out, and with it this very container).
+    virtual Element* insert_child(std::unique_ptr<Element>&& child, Element* after);
     // Gives ownership back, or null when `element` is not a child. Hover and press on
     // or inside the child move to this container first.
     virtual std::unique_ptr<Element> remove_child(Element* element);
@@ -40,7 +42,8 @@ public:
     T* insert(std::unique_ptr<T> child, Element* after)
     {
         T* inserted = child.get();
-        insert_child(std::move(child), after);
+        std::unique_ptr<Element> element(std::move(child));
+        insert_child(std::move(element), after);
         return inserted;
     }
 
