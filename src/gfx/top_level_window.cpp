@@ -343,16 +343,20 @@ void TopLevelWindow::resize()
     D2D1_SIZE_F dpi = desktop_dpi();
     m_width = dips_from_pixels(client.right, dpi.width);
     m_height = dips_from_pixels(client.bottom, dpi.height);
-    // The render target must not hold the back buffer while it is resized.
-    bool had_target = m_render_target != nullptr;
-    m_render_target.Reset();
     m_monitor = nullptr;
-    if (m_swap_chain) {
-        App::resize_buffers(m_swap_chain.Get(), 1, static_cast<UINT>(client.right),
-                            static_cast<UINT>(client.bottom), back_buffer_format, 0);
+    // An empty client area (minimised, or shrunk to its frame) has nothing to present,
+    // and buffers of zero size are refused: keep the old ones until it grows again.
+    if (client.right > 0 && client.bottom > 0) {
+        // The render target must not hold the back buffer while it is resized.
+        bool had_target = m_render_target != nullptr;
+        m_render_target.Reset();
+        if (m_swap_chain) {
+            App::resize_buffers(m_swap_chain.Get(), 1, static_cast<UINT>(client.right),
+                                static_cast<UINT>(client.bottom), back_buffer_format, 0);
+        }
+        if (had_target)
+            create_render_target();
     }
-    if (had_target)
-        create_render_target();
     check_monitor();
 }
 
