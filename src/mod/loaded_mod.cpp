@@ -72,7 +72,7 @@ void LoadedMod::reset()
     m_disk.reset();
 }
 
-void LoadedMod::load(GraphicsContext* graphics, const std::string& module_path)
+void LoadedMod::load(Gfx::GraphicsContext* graphics, const std::string& module_path)
 {
     wait_until_loaded(reload_wait_ms);
     reset();

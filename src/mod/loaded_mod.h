@@ -18,7 +18,9 @@
 #include <string_view>
 #include <vector>
 
+namespace Gfx {
 struct GraphicsContext;
+}
 
 namespace Mod {
 
@@ -34,7 +36,7 @@ public:
     // background load. A second call first waits as wait_until_loaded(5000) does (its
     // failures propagate), then starts afresh. Throws std::runtime_error "Cannot open
     // module file <path>".
-    void load(GraphicsContext* graphics, const std::string& module_path);
+    void load(Gfx::GraphicsContext* graphics, const std::string& module_path);
 
     // Returns once the background load has finished; throws std::runtime_error "The mod
     // is still being loaded." when `milliseconds` pass first (Platform::wait_forever: no
@@ -87,7 +89,7 @@ private:
     std::string m_install_folder;
     std::vector<std::string> m_locale_folders;
     std::shared_ptr<const FileSource> m_disk;
-    GraphicsContext* m_graphics = nullptr;
+    Gfx::GraphicsContext* m_graphics = nullptr;
     std::unique_ptr<std::string> m_error;
 
     ModComposition m_composition;

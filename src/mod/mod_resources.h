@@ -6,7 +6,9 @@
 #include <functional>
 #include <memory>
 
+namespace Gfx {
 struct GraphicsContext;
+}
 
 namespace Mod {
 
@@ -21,6 +23,6 @@ public:
 // Builds the resources from the graphics context (may be null, e.g. in tvse-tool) and
 // the mod's file system; runs on the background thread, may throw.
 using ResourceBuilder =
-    std::function<std::unique_ptr<ModResources>(GraphicsContext* graphics, std::shared_ptr<const UnionSource> files)>;
+    std::function<std::unique_ptr<ModResources>(Gfx::GraphicsContext* graphics, std::shared_ptr<const UnionSource> files)>;
 
 } // namespace Mod

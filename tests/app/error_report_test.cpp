@@ -66,13 +66,3 @@ TEST(ErrorReportTest, FailuresWhileAWindowBoxIsOpenDoNotOpenMoreBoxes)
     App::report_window_error(nullptr, std::runtime_error("later"));
     EXPECT_EQ(capture.boxes.size(), 2u);
 }
-
-TEST(ErrorReportTest, ReplacementReturnsThePreviousBox)
-{
-    int calls = 0;
-    App::ErrorBox previous = App::set_error_box([&](HWND, const std::string&) { ++calls; });
-    App::show_error_box(nullptr, "x");
-    App::ErrorBox mine = App::set_error_box(std::move(previous));
-    EXPECT_EQ(calls, 1);
-    ASSERT_TRUE(mine);
-}

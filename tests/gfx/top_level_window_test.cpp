@@ -204,6 +204,21 @@ TEST_F(TopLevelWindowTest, SetBoundsResizesTheClientAreaAndPaintingGoesOn)
     EXPECT_TRUE(capture.boxes.empty());
 }
 
+TEST_F(TopLevelWindowTest, MovingTheWindowChecksItsMonitorAndLaysItOutAgain)
+{
+    ErrorBoxCapture capture;
+    OpenedWindow window(new TestWindow, 300, 200);
+    int resized = window->resized_count;
+    SetWindowPos(window.hwnd(), nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(window->resized_count, resized + 1);
+    EXPECT_FLOAT_EQ(window->width(), 300); // a move keeps the size
+    // A move onto the same monitor rebuilds nothing: painting goes on as before.
+    window->invalidate();
+    UpdateWindow(window.hwnd());
+    EXPECT_EQ(window->paint_count, 2);
+    EXPECT_TRUE(capture.boxes.empty());
+}
+
 TEST_F(TopLevelWindowTest, ShrinkingToNothingAndBackKeepsPainting)
 {
     ErrorBoxCapture capture;

@@ -67,7 +67,7 @@ struct Gate {
     Platform::ManualResetEvent open{false};
     Mod::ResourceBuilder builder()
     {
-        return [this](GraphicsContext*, std::shared_ptr<const Mod::UnionSource>) -> std::unique_ptr<Mod::ModResources> {
+        return [this](Gfx::GraphicsContext*, std::shared_ptr<const Mod::UnionSource>) -> std::unique_ptr<Mod::ModResources> {
             entered.set();
             open.wait(Platform::wait_forever);
             return nullptr;
@@ -208,11 +208,11 @@ TEST(LoadedMod, TheBuilderRunsInTheBackgroundWithTheGraphicsAndTheFiles)
     TempFolder inst;
     inst.write("Main.module", "[global]\nModFolder=Main\nDataFolder.1=Data\n");
     inst.write("Main\\Data\\colours.txt", "red");
-    auto* context = reinterpret_cast<GraphicsContext*>(0x1234);
-    GraphicsContext* seen = nullptr;
+    auto* context = reinterpret_cast<Gfx::GraphicsContext*>(0x1234);
+    Gfx::GraphicsContext* seen = nullptr;
     std::thread::id builder_thread;
     LoadedMod mod;
-    mod.set_resource_builder([&](GraphicsContext* graphics, std::shared_ptr<const Mod::UnionSource> files) {
+    mod.set_resource_builder([&](Gfx::GraphicsContext* graphics, std::shared_ptr<const Mod::UnionSource> files) {
         seen = graphics;
         builder_thread = std::this_thread::get_id();
         auto resources = std::make_unique<Resources>();
@@ -283,7 +283,7 @@ TEST(LoadedMod, DestructionWaitsForTheBackgroundLoad)
     Gate gate;
     std::atomic<bool> finished{false};
     auto mod = std::make_unique<LoadedMod>();
-    mod->set_resource_builder([&](GraphicsContext* g, std::shared_ptr<const Mod::UnionSource> f) {
+    mod->set_resource_builder([&](Gfx::GraphicsContext* g, std::shared_ptr<const Mod::UnionSource> f) {
         auto result = gate.builder()(g, f);
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         finished = true;
@@ -313,7 +313,7 @@ TEST(LoadedMod, AFailedLoadReportsItsMessageOnEveryWait)
         inst.write("Main.module", "[global]\n");
         LoadedMod mod;
         auto fail = c.fail;
-        mod.set_resource_builder([fail](GraphicsContext*, std::shared_ptr<const Mod::UnionSource>) {
+        mod.set_resource_builder([fail](Gfx::GraphicsContext*, std::shared_ptr<const Mod::UnionSource>) {
             fail();
             return std::unique_ptr<Mod::ModResources>();
         });

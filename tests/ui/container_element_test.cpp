@@ -41,20 +41,6 @@ std::vector<Ui::Element*> children_of(const Ui::ContainerElement& parent)
 
 } // namespace
 
-TEST(ElementTest, ConstructionDefaults)
-{
-    Ui::Element element;
-    EXPECT_EQ(element.width(), 64.0f);
-    EXPECT_EQ(element.height(), 64.0f);
-    EXPECT_EQ(element.parent(), nullptr);
-    EXPECT_EQ(element.hover_state(), Ui::chain_none);
-    D2D1_MATRIX_3X2_F t = element.transform();
-    EXPECT_TRUE(D2D1::Matrix3x2F::ReinterpretBaseType(&t)->IsIdentity());
-    EXPECT_EQ(element.hit_test(1, 1), HitResult::no);
-    EXPECT_EQ(element.element_at(1, 1), nullptr);
-    EXPECT_EQ(element.begin_drag(1, 1, Ui::MouseButton::left), nullptr);
-}
-
 TEST(ElementTest, SetBoundsClampsTheSizeAndAsksForARepaint)
 {
     const float nan = std::numeric_limits<float>::quiet_NaN();

@@ -21,6 +21,12 @@ void TestWindow::draw(ID2D1RenderTarget* target)
         on_draw(*this);
 }
 
+void TestWindow::on_resized()
+{
+    ++resized_count;
+    TopLevelWindow::on_resized();
+}
+
 LRESULT TestWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam)
 {
     if (on_message)

@@ -15,9 +15,11 @@ public:
     ~TestWindow() override;
 
     void draw(ID2D1RenderTarget* target) override;
+    void on_resized() override;
     LRESULT handle_message(UINT message, WPARAM wparam, LPARAM lparam) override;
 
     int paint_count = 0;
+    int resized_count = 0;
     std::function<void(TestWindow&)> on_draw;
     std::function<void(UINT message)> on_message;
     bool* destroyed = nullptr;
