@@ -78,4 +78,14 @@ server_pid=$!
 # first program would inherit its output and keep a reader such as ctest waiting.
 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 
+# Without a window manager (our own Xvfb), Wine waits about 2 s for one whenever a
+# managed window is destroyed; unmanaged windows skip that. A user's desktop keeps
+# managed windows, with frames.
+x11_key='HKCU\Software\Wine\X11 Driver'
+if [ -n "${TVSE_XVFB_DISPLAY:-}" ]; then
+  wine reg add "$x11_key" /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1 || true
+else
+  wine reg delete "$x11_key" /v Managed /f </dev/null >/dev/null 2>&1 || true
+fi
+
 "$@"
