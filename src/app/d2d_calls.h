@@ -35,6 +35,24 @@ inline Microsoft::WRL::ComPtr<ID2D1SolidColorBrush> create_solid_color_brush(ID2
     return brush;
 }
 
+inline Microsoft::WRL::ComPtr<ID2D1GradientStopCollection> create_gradient_stop_collection(
+    ID2D1RenderTarget* target, const D2D1_GRADIENT_STOP* stops, UINT32 count)
+{
+    Microsoft::WRL::ComPtr<ID2D1GradientStopCollection> collection;
+    check(target->CreateGradientStopCollection(stops, count, D2D1_GAMMA_2_2, D2D1_EXTEND_MODE_CLAMP, &collection),
+          "ID2D1RenderTarget::CreateGradientStopCollection");
+    return collection;
+}
+
+inline Microsoft::WRL::ComPtr<ID2D1LinearGradientBrush> create_linear_gradient_brush(
+    ID2D1RenderTarget* target, const D2D1_LINEAR_GRADIENT_BRUSH_PROPERTIES& properties,
+    ID2D1GradientStopCollection* stops)
+{
+    Microsoft::WRL::ComPtr<ID2D1LinearGradientBrush> brush;
+    check(target->CreateLinearGradientBrush(properties, stops, &brush), "ID2D1RenderTarget::CreateLinearGradientBrush");
+    return brush;
+}
+
 inline Microsoft::WRL::ComPtr<ID2D1Layer> create_layer(ID2D1RenderTarget* target)
 {
     Microsoft::WRL::ComPtr<ID2D1Layer> layer;

@@ -57,6 +57,62 @@ inline Microsoft::WRL::ComPtr<IDWriteGdiInterop> get_gdi_interop(IDWriteFactory*
     return interop;
 }
 
+inline Microsoft::WRL::ComPtr<IDWriteFont> create_font_from_logfont(IDWriteGdiInterop* interop,
+                                                                   const LOGFONTW& logfont)
+{
+    Microsoft::WRL::ComPtr<IDWriteFont> font;
+    check(interop->CreateFontFromLOGFONT(&logfont, &font), "IDWriteGdiInterop::CreateFontFromLOGFONT");
+    return font;
+}
+
+inline Microsoft::WRL::ComPtr<IDWriteFontFamily> get_font_family(IDWriteFont* font)
+{
+    Microsoft::WRL::ComPtr<IDWriteFontFamily> family;
+    check(font->GetFontFamily(&family), "IDWriteFont::GetFontFamily");
+    return family;
+}
+
+inline Microsoft::WRL::ComPtr<IDWriteLocalizedStrings> get_family_names(IDWriteFontFamily* family)
+{
+    Microsoft::WRL::ComPtr<IDWriteLocalizedStrings> names;
+    check(family->GetFamilyNames(&names), "IDWriteFontFamily::GetFamilyNames");
+    return names;
+}
+
+inline UINT32 get_string_length(IDWriteLocalizedStrings* strings, UINT32 index)
+{
+    UINT32 length = 0;
+    check(strings->GetStringLength(index, &length), "IDWriteLocalizedStrings::GetStringLength");
+    return length;
+}
+
+inline void get_string(IDWriteLocalizedStrings* strings, UINT32 index, WCHAR* buffer, UINT32 size)
+{
+    check(strings->GetString(index, buffer, size), "IDWriteLocalizedStrings::GetString");
+}
+
+inline UINT32 get_locale_name_length(IDWriteLocalizedStrings* strings, UINT32 index)
+{
+    UINT32 length = 0;
+    check(strings->GetLocaleNameLength(index, &length), "IDWriteLocalizedStrings::GetLocaleNameLength");
+    return length;
+}
+
+inline void get_locale_name(IDWriteLocalizedStrings* strings, UINT32 index, WCHAR* buffer, UINT32 size)
+{
+    check(strings->GetLocaleName(index, buffer, size), "IDWriteLocalizedStrings::GetLocaleName");
+}
+
+inline void set_max_width(IDWriteTextLayout* layout, FLOAT width)
+{
+    check(layout->SetMaxWidth(width), "IDWriteTextLayout::SetMaxWidth");
+}
+
+inline void set_max_height(IDWriteTextLayout* layout, FLOAT height)
+{
+    check(layout->SetMaxHeight(height), "IDWriteTextLayout::SetMaxHeight");
+}
+
 inline void set_text_alignment(IDWriteTextFormat* format, DWRITE_TEXT_ALIGNMENT alignment)
 {
     check(format->SetTextAlignment(alignment), "IDWriteTextFormat::SetTextAlignment");

@@ -1,5 +1,7 @@
 #include "start/installation_folders.h"
 
+#include "ui/file_selector.h"
+
 #include <windows.h>
 
 #include <cctype>
@@ -117,6 +119,12 @@ std::vector<std::string> installation_folders()
     add_uninstall_folder(folders);
     add_current_folder(folders);
     return folders;
+}
+
+void find_installation_folders(Ui::FileSelector& selector)
+{
+    for (const std::string& folder : installation_folders())
+        selector.add_folder(folder);
 }
 
 } // namespace Start

@@ -1,5 +1,8 @@
 #include "start/start_window.h"
 
+#include "start/installation_folders.h"
+#include "start/module_selector.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -7,7 +10,13 @@
 
 namespace Start {
 
-StartWindow::StartWindow(Gfx::GraphicsContext* graphics) : TopLevelWindow(graphics) {}
+StartWindow::StartWindow(Gfx::GraphicsContext* graphics) : TopLevelWindow(graphics)
+{
+    auto modules = std::make_unique<ModuleSelector>(graphics);
+    find_installation_folders(*modules);
+    m_modules = insert(std::move(modules), last_child());
+    on_resized();
+}
 
 // Destroying the main window ends the process with exit code 0, without waiting for
 // anything else (a module still loading in the background, say). An object whose
@@ -16,6 +25,13 @@ StartWindow::~StartWindow()
 {
     if (hwnd())
         ExitProcess(0);
+}
+
+void StartWindow::on_resized()
+{
+    if (m_modules)
+        m_modules->set_bounds(0.0f, 0.0f, width(), height());
+    TopLevelWindow::on_resized();
 }
 
 LRESULT StartWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam)
@@ -33,10 +49,13 @@ void open_start_window(Gfx::GraphicsContext& graphics)
     controls.dwICC = ICC_STANDARD_CLASSES | ICC_TREEVIEW_CLASSES;
     InitCommonControlsEx(&controls);
 
+    // The list is built before the window opens: a failure then reaches the fatal box,
+    // where a window already open would end the process quietly when it goes.
     auto window = std::make_unique<StartWindow>(&graphics);
     window->open(L"Tarvok Screen Editor", 800.0f, 600.0f);
     // From here on the window procedure deletes it after its last message.
-    window.release();
+    StartWindow* opened = window.release();
+    opened->on_resized();
 }
 
 } // namespace Start

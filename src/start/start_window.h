@@ -1,18 +1,30 @@
 #pragma once
-// The program's main window. Closing it ends the process at once.
+// The program's main window: the module list, which opening a module replaces by that
+// module's screen list. Closing it ends the process at once.
 
 #include "gfx/graphics_context.h"
 #include "gfx/top_level_window.h"
 
 namespace Start {
 
+class ModuleSelector;
+
 class StartWindow : public Gfx::TopLevelWindow {
 public:
+    // Builds the module list of every installation folder; the window is not open yet.
     explicit StartWindow(Gfx::GraphicsContext* graphics);
     ~StartWindow() override;
 
+    ModuleSelector* modules() const { return m_modules; }
+
+    // Fits the module list to the client area.
+    void on_resized() override;
+
 protected:
     LRESULT handle_message(UINT message, WPARAM wparam, LPARAM lparam) override;
+
+private:
+    ModuleSelector* m_modules = nullptr; // the only child
 };
 
 // Initialises the common controls and opens the start window, 800 x 600 DIPs, titled

@@ -1,0 +1,48 @@
+#include "start/screen_selector.h"
+
+#include "app/dwrite_calls.h"
+#include "start/display_name.h"
+#include "start/screen_placeholder.h"
+#include "ui/ansi_text.h"
+#include "ui/text_format.h"
+
+namespace Start {
+
+const wchar_t* const screen_list_about_line =
+    L"Tarvok Screen Editor \u2014 choose a screen to open it. Click the bar above to go back to the modules.";
+
+ScreenSelector::ScreenSelector(Gfx::GraphicsContext* graphics, std::unique_ptr<Mod::LoadedMod> mod)
+    : FileSelector(graphics, mod->files(), "screen"), m_mod(std::move(mod))
+{
+    set_column_count(2);
+    IDWriteFactory* factory = graphics->dwrite_factory.Get();
+    Microsoft::WRL::ComPtr<IDWriteTextFormat> format =
+        Ui::create_system_text_format(factory, 10.0f, DWRITE_FONT_WEIGHT_NORMAL);
+    Microsoft::WRL::ComPtr<IDWriteTextLayout> title =
+        Ui::create_text_layout(screen_list_about_line, factory, format.Get());
+    App::set_text_alignment(title.Get(), DWRITE_TEXT_ALIGNMENT_CENTER);
+    set_title(std::move(title));
+    add_folder(screens_folder);
+}
+
+ScreenSelector::~ScreenSelector()
+{
+    destroy_content();
+    m_mod.reset();
+}
+
+std::wstring ScreenSelector::cell_text(std::size_t column, const std::string& path)
+{
+    if (column == 1)
+        return Ui::ansi_to_wide(make_display_name(path));
+    return FileSelector::cell_text(column, path);
+}
+
+std::unique_ptr<Ui::Element> ScreenSelector::make_detail(const std::string& path)
+{
+    auto placeholder = std::make_unique<ScreenPlaceholder>(graphics(), path, make_display_name(path));
+    m_mod->wait_until_loaded(screen_open_wait_ms);
+    return placeholder;
+}
+
+} // namespace Start
