@@ -49,6 +49,12 @@ std::vector<std::string> matching_files(std::vector<std::string> names, const st
     return names;
 }
 
+std::wstring empty_folder_text(const std::string& extension)
+{
+    std::string bare = !extension.empty() && extension[0] == '.' ? extension.substr(1) : extension;
+    return L"No " + ansi_to_wide(bare) + L" files found.";
+}
+
 FileGroup::FileGroup(FileSelector& selector, std::string folder) : m_folder(std::move(folder)), m_selector(&selector)
 {
     IDWriteFactory* factory = selector.graphics()->dwrite_factory.Get();
@@ -68,8 +74,7 @@ FileGroup::FileGroup(FileSelector& selector, std::string folder) : m_folder(std:
         height += entry->height();
     }
     if (m_entries.empty()) {
-        std::wstring line = L"No " + ansi_to_wide(selector.extension().substr(1)) + L" files found.";
-        m_empty_line = create_text_layout(line, factory, selector.cell_format());
+        m_empty_line = create_text_layout(empty_folder_text(selector.extension()), factory, selector.cell_format());
         float line_height = 1.3f * App::get_metrics(m_empty_line.Get()).height;
         App::set_max_height(m_empty_line.Get(), line_height);
         height += line_height;

@@ -44,6 +44,10 @@ private:
 // character-wise comparison without regard to case.
 std::vector<std::string> matching_files(std::vector<std::string> names, const std::string& extension);
 
+// The line shown for a folder without matching files: "No <ext> files found.", the
+// extension given with its dot and shown without it.
+std::wstring empty_folder_text(const std::string& extension);
+
 // Character-wise equality without regard to case.
 bool same_ignoring_case(const std::string& a, const std::string& b);
 
