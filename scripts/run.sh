@@ -8,7 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 scripts/setup.sh
-scripts/build-win.sh tvse
+scripts/build-win.sh --target tvse
 if [ -f tools/make_sample.py ]; then
   python3 tools/make_sample.py build/sample
 fi
