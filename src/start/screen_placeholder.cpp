@@ -3,7 +3,6 @@
 #include "app/d2d_calls.h"
 #include "app/dwrite_calls.h"
 #include "ui/ansi_text.h"
-#include "ui/file_entry.h"
 #include "ui/file_selector_brushes.h"
 #include "ui/text_format.h"
 
@@ -24,7 +23,7 @@ ScreenPlaceholder::ScreenPlaceholder(Gfx::GraphicsContext* graphics, const std::
 
 Ui::HitResult ScreenPlaceholder::hit_test(float x, float y)
 {
-    return Ui::inside(*this, x, y) ? Ui::HitResult::yes : Ui::HitResult::no;
+    return covers(x, y) ? Ui::HitResult::yes : Ui::HitResult::no;
 }
 
 void ScreenPlaceholder::on_resized()

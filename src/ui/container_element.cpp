@@ -14,7 +14,7 @@ ContainerElement::~ContainerElement()
 HitResult ContainerElement::hit_test(float x, float y)
 {
     // Written so that NaN falls outside.
-    if (!(x >= 0.0f && x < m_width && y >= 0.0f && y < m_height))
+    if (!covers(x, y))
         return HitResult::no;
     HitResult result = HitResult::no;
     for (std::size_t i = 0; i < m_children.size() && result == HitResult::no; ++i) {

@@ -62,6 +62,10 @@ public:
     // True when `element` is this one or lies inside it.
     bool contains(const Element* element) const;
 
+    // True inside the element's own rectangle, 0 <= x < width and 0 <= y < height; a
+    // NaN coordinate falls outside.
+    bool covers(float x, float y) const { return x >= 0.0f && x < m_width && y >= 0.0f && y < m_height; }
+
 protected:
     ContainerElement* m_parent = nullptr; // null for the root
     D2D1_MATRIX_3X2_F m_transform;

@@ -1,7 +1,6 @@
 #include "ui/file_entry.h"
 
 #include "app/dwrite_calls.h"
-#include "ui/click_tracker.h"
 #include "ui/file_selector.h"
 #include "ui/text_format.h"
 
@@ -24,10 +23,6 @@ float cell_line_height(UINT32 line_count, float height)
     return static_cast<float>(std::ceil((lines + 0.5) / lines * height));
 }
 
-bool inside(const Element& element, float x, float y)
-{
-    return x >= 0.0f && x < element.width() && y >= 0.0f && y < element.height();
-}
 
 FileEntry::FileEntry(FileSelector& selector, std::string path) : m_selector(&selector), m_path(std::move(path))
 {
@@ -47,28 +42,12 @@ FileEntry::FileEntry(FileSelector& selector, std::string path) : m_selector(&sel
     m_height = entry_height;
 }
 
-HitResult FileEntry::hit_test(float x, float y)
+void FileEntry::clicked()
 {
-    return inside(*this, x, y) ? HitResult::yes : HitResult::no;
-}
-
-Element* FileEntry::element_at(float, float)
-{
-    return this;
-}
-
-CursorKind FileEntry::cursor_at(float, float)
-{
-    return CursorKind::hand;
-}
-
-std::unique_ptr<DragTracker> FileEntry::begin_drag(float x, float y, MouseButton button)
-{
-    if (button != MouseButton::left)
-        return nullptr;
+    // Choosing replaces the list: work on copies, not on this entry's members.
     FileSelector* selector = m_selector;
-    std::string path = m_path;
-    return std::make_unique<ClickTracker>(this, x, y, [selector, path] { selector->choose(path); });
+    const std::string path = m_path;
+    selector->choose(path);
 }
 
 void FileEntry::draw(ID2D1RenderTarget* target)

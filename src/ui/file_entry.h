@@ -2,7 +2,7 @@
 // One file of a FileSelector: a row of cell texts, highlighted while hovered. A
 // left-button click (released while still over it) chooses the file.
 
-#include "ui/element.h"
+#include "ui/clickable_element.h"
 
 #include <dwrite.h>
 #include <wrl/client.h>
@@ -14,7 +14,7 @@ namespace Ui {
 
 class FileSelector;
 
-class FileEntry : public Element {
+class FileEntry : public ClickableElement {
 public:
     // `path`: the folder, a "\" unless it already ends in a separator, and the name.
     FileEntry(FileSelector& selector, std::string path);
@@ -24,11 +24,10 @@ public:
     IDWriteTextLayout* cell(std::size_t column) const { return m_cells[column].Get(); }
     float cell_width(std::size_t column) const { return m_cell_widths[column]; }
 
-    HitResult hit_test(float x, float y) override;
-    Element* element_at(float x, float y) override;
-    CursorKind cursor_at(float x, float y) override;
-    std::unique_ptr<DragTracker> begin_drag(float x, float y, MouseButton button) override;
     void draw(ID2D1RenderTarget* target) override;
+
+protected:
+    void clicked() override;
 
 private:
     FileSelector* m_selector;
@@ -42,8 +41,5 @@ std::string join_path(const std::string& folder, const std::string& name);
 
 // Height of a cell with `line_count` lines measuring `height`: half a line of padding.
 float cell_line_height(UINT32 line_count, float height);
-
-// True inside 0 <= x < width, 0 <= y < height (NaN falls outside).
-bool inside(const Element& element, float x, float y);
 
 } // namespace Ui

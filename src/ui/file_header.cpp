@@ -2,8 +2,6 @@
 
 #include "app/dwrite_calls.h"
 #include "ui/ansi_text.h"
-#include "ui/click_tracker.h"
-#include "ui/file_entry.h"
 #include "ui/file_selector.h"
 #include "ui/text_format.h"
 
@@ -29,27 +27,10 @@ void FileHeader::on_resized()
     Element::on_resized();
 }
 
-HitResult FileHeader::hit_test(float x, float y)
+void FileHeader::clicked()
 {
-    return inside(*this, x, y) ? HitResult::yes : HitResult::no;
-}
-
-Element* FileHeader::element_at(float, float)
-{
-    return this;
-}
-
-CursorKind FileHeader::cursor_at(float, float)
-{
-    return CursorKind::hand;
-}
-
-std::unique_ptr<DragTracker> FileHeader::begin_drag(float x, float y, MouseButton button)
-{
-    if (button != MouseButton::left)
-        return nullptr;
-    FileSelector* selector = m_selector;
-    return std::make_unique<ClickTracker>(this, x, y, [selector] { selector->go_back(); });
+    // Going back destroys this header: nothing of it may be touched afterwards.
+    m_selector->go_back();
 }
 
 void FileHeader::draw(ID2D1RenderTarget* target)

@@ -2,7 +2,7 @@
 // Shown above a FileSelector's detail: the chosen file's path on a dark bar, centred.
 // Clicking it goes back to the list.
 
-#include "ui/element.h"
+#include "ui/clickable_element.h"
 
 #include <dwrite.h>
 #include <wrl/client.h>
@@ -13,7 +13,7 @@ namespace Ui {
 
 class FileSelector;
 
-class FileHeader : public Element {
+class FileHeader : public ClickableElement {
 public:
     FileHeader(FileSelector& selector, const std::string& path);
 
@@ -21,12 +21,11 @@ public:
     float natural_height() const { return m_natural_height; }
     IDWriteTextLayout* text() const { return m_text.Get(); }
 
-    HitResult hit_test(float x, float y) override;
-    Element* element_at(float x, float y) override;
-    CursorKind cursor_at(float x, float y) override;
-    std::unique_ptr<DragTracker> begin_drag(float x, float y, MouseButton button) override;
     void draw(ID2D1RenderTarget* target) override;
     void on_resized() override;
+
+protected:
+    void clicked() override;
 
 private:
     FileSelector* m_selector;

@@ -55,7 +55,7 @@ HitResult ScrollView::hit_test(float x, float y)
     // the same whole DIPs as the content).
     x -= shift_x();
     y -= shift_y();
-    return x >= 0.0f && x < m_width && y >= 0.0f && y < m_height ? HitResult::yes : HitResult::no;
+    return covers(x, y) ? HitResult::yes : HitResult::no;
 }
 
 Element* ScrollView::element_at(float x, float y)
