@@ -20,4 +20,10 @@ inline bool names_equal_ignoring_case(std::string_view a, std::string_view b)
     return compare_names_ignoring_case(a, b) == 0;
 }
 
+// True when `name` ends with `ending` (an extension such as ".sga"), letter case ignored.
+inline bool name_ends_with_ignoring_case(std::string_view name, std::string_view ending)
+{
+    return name.size() >= ending.size() && names_equal_ignoring_case(name.substr(name.size() - ending.size()), ending);
+}
+
 } // namespace Mod

@@ -1,8 +1,9 @@
 #include "mod/module_sources.h"
 
+#include "fs/name_order.h"
+
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <iterator>
 #include <set>
 
@@ -10,20 +11,7 @@ namespace Mod {
 
 bool has_extension(const std::string& name, const char* extension)
 {
-    std::size_t length = std::strlen(extension);
-    if (name.size() < length)
-        return false;
-    for (std::size_t i = 0; i < length; ++i) {
-        char c = name[name.size() - length + i];
-        char e = extension[i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (e >= 'A' && e <= 'Z')
-            e = static_cast<char>(e - 'A' + 'a');
-        if (c != e)
-            return false;
-    }
-    return true;
+    return name_ends_with_ignoring_case(name, extension);
 }
 
 std::string choose_locale(const FileSource& disk, const std::string& install_folder,

@@ -1,6 +1,7 @@
 #include "ui/file_group.h"
 
 #include "app/dwrite_calls.h"
+#include "fs/name_order.h"
 #include "ui/ansi_text.h"
 #include "ui/file_entry.h"
 #include "ui/file_selector.h"
@@ -24,25 +25,12 @@ bool less_ignoring_case(const std::string& a, const std::string& b)
                                         [](char x, char y) { return lower(x) < lower(y); });
 }
 
-bool ends_with_ignoring_case(const std::string& name, const std::string& ending)
-{
-    if (name.size() < ending.size())
-        return false;
-    return same_ignoring_case(name.substr(name.size() - ending.size()), ending);
-}
-
 } // namespace
-
-bool same_ignoring_case(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lower(x) == lower(y); });
-}
 
 std::vector<std::string> matching_files(std::vector<std::string> names, const std::string& extension)
 {
     names.erase(std::remove_if(names.begin(), names.end(),
-                               [&](const std::string& name) { return !ends_with_ignoring_case(name, extension); }),
+                               [&](const std::string& name) { return !Mod::name_ends_with_ignoring_case(name, extension); }),
                 names.end());
     // Stable: names that differ only in case keep the source's order.
     std::stable_sort(names.begin(), names.end(), less_ignoring_case);

@@ -48,7 +48,4 @@ std::vector<std::string> matching_files(std::vector<std::string> names, const st
 // extension given with its dot and shown without it.
 std::wstring empty_folder_text(const std::string& extension);
 
-// Character-wise equality without regard to case.
-bool same_ignoring_case(const std::string& a, const std::string& b);
-
 } // namespace Ui

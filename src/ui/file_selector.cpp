@@ -1,6 +1,7 @@
 #include "ui/file_selector.h"
 
 #include "app/dwrite_calls.h"
+#include "fs/name_order.h"
 #include "ui/ansi_text.h"
 #include "ui/file_entry.h"
 #include "ui/file_group.h"
@@ -63,7 +64,7 @@ void FileSelector::set_column_count(std::size_t count)
 void FileSelector::add_folder(const std::string& path)
 {
     for (FileGroup* group : m_groups) {
-        if (same_ignoring_case(group->folder(), path))
+        if (Mod::names_equal_ignoring_case(group->folder(), path))
             return;
     }
     if (!m_scroll)
