@@ -9,9 +9,13 @@ if(NOT EXISTS "${TVSE_LUA_DIR}/src/lua.h")
 endif()
 file(GLOB TVSE_LUA_SOURCES "${TVSE_LUA_DIR}/src/*.c")
 list(FILTER TVSE_LUA_SOURCES EXCLUDE REGEX "/(lua|luac)\\.c$")
+# Compiled as C++: a Lua error then unwinds as an exception through our frames, running
+# their destructors, where the C build would longjmp over them. Its headers must
+# therefore be included without extern "C" (screen/lua_api.h).
+set_source_files_properties(${TVSE_LUA_SOURCES} PROPERTIES LANGUAGE CXX)
 add_library(lua52 STATIC ${TVSE_LUA_SOURCES})
 target_include_directories(lua52 SYSTEM PUBLIC "${TVSE_LUA_DIR}/src")
-set_target_properties(lua52 PROPERTIES LINKER_LANGUAGE C)
+set_target_properties(lua52 PROPERTIES LINKER_LANGUAGE CXX)
 if(NOT MSVC)
   target_compile_options(lua52 PRIVATE -w)
 endif()

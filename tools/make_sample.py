@@ -205,33 +205,6 @@ def noise(seed, size):
     return bytes(out[:size])
 
 
-def screen_script(name, origin):
-    return crlf("-- %s: placeholder screen of the sample installation.\n"
-                "-- Copy read from %s.\n"
-                "Screen = { }\n" % (name, origin))
-
-
-def style_sheet(name, origin):
-    return crlf("-- %s: placeholder style sheet (from %s).\n"
-                "StyleSheet = {\n"
-                "\tStyles = {\n"
-                "\t},\n"
-                "}\n" % (name, origin))
-
-
-def colour_table(origin, accent):
-    return crlf("-- Colour table of the sample installation, read from %s.\n"
-                "-- Every source that holds this file has its own accent colour, so the\n"
-                "-- copy that wins in the union can be told from the others.\n"
-                "ColourTable = {\n"
-                "\t{ key = \"white\", value = { 255, 255, 255, 255 } },\n"
-                "\t{ key = \"black\", value = { 0, 0, 0, 255 } },\n"
-                "\t{ key = \"menu_text\", value = { 230, 220, 190, 255 } },\n"
-                "\t{ key = \"menu_text_disabled\", value = { 120, 115, 100, 255 } },\n"
-                "\t{ key = \"accent\", value = { %d, %d, %d, 255 } },\n"
-                "}\n" % ((origin,) + accent))
-
-
 def long_text(title, paragraphs):
     """A larger text member that compresses well."""
     body = "\n\n".join(paragraphs)
@@ -526,6 +499,912 @@ def bastion_strings(pick):
 
 
 # ---------------------------------------------------------------------------
+# Screens, style sheets and the colour table
+# ---------------------------------------------------------------------------
+#
+# The game runs these as Lua 5.2 data scripts in a state without the base library,
+# so they are plain table constructors. They are built here as dicts (keys in the
+# order they are written) and lists, and written out by lua_expr.
+
+TEXTURES = "art/ui/textures/"
+
+WIDGET_KEYS = (
+    "type", "name", "style", "position", "size", "visible", "enabled", "buttonType",
+    "wantAlternate", "text", "tooltip_text", "tooltip_name", "customProperties", "range",
+    "stepSize", "maxItems", "Presentation", "Progress", "ListBox", "Label", "ArrowButton",
+    "ItemsGroup", "ItemTemplate", "ScrollBar", "ButtonDecrement", "ButtonTrack",
+    "ButtonIncrement", "Children",
+)
+STYLE_KEYS = ("name",) + WIDGET_KEYS
+ITEM_KEYS = (
+    "type", "id", "states", "position", "size", "texture", "flipHorizontal", "flipVertical",
+    "colour", "textColourTop", "textColourBottom", "fontname", "multiline", "dropShadow",
+    "horzAlign", "vertAlign", "rectangleType", "p1", "p2", "swf", "alpha",
+)
+
+# Plain widgets are only ever idle or hovered: art meant to stay must list both.
+IDLE = ("Normal", "Hover")
+PRESSABLE = ("Normal", "Hover", "Active")
+BUTTON = PRESSABLE + ("Disabled",)
+CHECKED = ("Checked", "CheckedHover", "CheckedActive")
+
+
+def _lua_string(text):
+    plain = text.replace("\n", "")
+    if not (plain.isascii() and plain.isprintable()):
+        raise ValueError("screen texts are ASCII (localised ones are $ids): %r" % text)
+    return "\"%s\"" % text.replace("\\", "\\\\").replace("\"", "\\\"").replace("\n", "\\n")
+
+
+def _lua_scalar(value):
+    if isinstance(value, bool):
+        return "true" if value else "false"
+    if isinstance(value, int):
+        return "%d" % value
+    if isinstance(value, float):
+        text = ("%.4f" % value).rstrip("0").rstrip(".")
+        return "0" if text == "-0" else text
+    if isinstance(value, str):
+        return _lua_string(value)
+    return None
+
+
+def _values(table):
+    return table.values() if isinstance(table, dict) else table
+
+
+def _is_flat(table):
+    """True when the table holds only scalars and tables of scalars."""
+    return all(_lua_scalar(v) is not None or
+               (isinstance(v, (dict, list, tuple)) and
+                all(_lua_scalar(w) is not None for w in _values(v)))
+               for v in _values(table))
+
+
+def lua_expr(value, indent=0, width=120, pack=False):
+    """`value` as a Lua expression. Small flat tables stay on one line; with `pack`,
+    the short fields of a larger table share lines (the stress screen stays smaller)."""
+    scalar = _lua_scalar(value)
+    if scalar is not None:
+        return scalar
+    if isinstance(value, dict):
+        entries = [(key + " = ", item) for key, item in value.items()]
+    elif isinstance(value, (list, tuple)):
+        entries = [("", item) for item in value]
+    else:
+        raise TypeError("no Lua form for %r" % (value,))
+    if not entries:
+        return "{ }"
+    parts = [key + lua_expr(item, indent + 1, width, pack) for key, item in entries]
+    named = isinstance(value, dict) and "name" in value  # widgets and styles: one field a line
+    if not named and _is_flat(value):
+        inline = "{ " + ", ".join(parts) + " }"
+        if 4 * indent + len(inline) <= width:
+            return inline
+    pad = "\t" * (indent + 1)
+    lines, current = [], ""
+    for part in parts:
+        if pack and "\n" not in part and current and \
+                4 * (indent + 1) + len(current) + len(part) + 3 <= width:
+            current += ", " + part
+            continue
+        if current:
+            lines.append(current)
+        current = part
+        if "\n" in part or not pack:
+            lines.append(current)
+            current = ""
+    if current:
+        lines.append(current)
+    return "{\n" + "".join(pad + line + ",\n" for line in lines) + "\t" * indent + "}"
+
+
+def _ordered(fields, order, what):
+    unknown = [key for key in fields if key not in order]
+    if unknown:
+        raise ValueError("unknown %s keys %s" % (what, unknown))
+    return {key: fields[key] for key in order if key in fields}
+
+
+def widget(kind, name, **fields):
+    fields.update(type=kind, name=name)
+    return _ordered(fields, WIDGET_KEYS, "widget")
+
+
+def style(name, kind, **fields):
+    """A style for widgets of type `kind`."""
+    fields.update(name=name, type=kind + "Style")
+    return _ordered(fields, STYLE_KEYS, "style")
+
+
+def item(kind, states, **fields):
+    fields.update(type=kind, states=list(states))
+    return _ordered(fields, ITEM_KEYS, "item")
+
+
+def art(*items):
+    return {"Art": list(items)}
+
+
+def graphic(texture, states=IDLE, **fields):
+    return item("Graphic", states, texture=TEXTURES + texture, **fields)
+
+
+def label(states=IDLE, font="gillsans_16", top="menu_text", bottom=None, **fields):
+    return item("Text", states, textColourTop=top, textColourBottom=bottom or top,
+                fontname=font, **fields)
+
+
+def rect(colour, states=IDLE, border=False, **fields):
+    if border:
+        fields["rectangleType"] = "Border"
+    return item("Rectangle", states, colour=colour, **fields)
+
+
+def line(colour, p1, p2, states=IDLE, **fields):
+    return item("Line", states, colour=colour, p1=p1, p2=p2, **fields)
+
+
+def movie(swf, alpha=1.0, states=IDLE, **fields):
+    return item("Swf", states, swf=swf, alpha=alpha, **fields)
+
+
+_STRING_IDS = {}
+
+
+def ref(key):
+    """A localisation reference to a string of the sample's english tables, by its
+    identifier or its exact text; anything else is a mistake in the sample."""
+    if not _STRING_IDS:
+        for ident, text in engine_strings(0) + frontier_strings(0) + bastion_strings(0):
+            _STRING_IDS.setdefault(text, ident)
+            _STRING_IDS.setdefault(ident, ident)
+    return "$%d" % _STRING_IDS[key]
+
+
+# --- the colour table --------------------------------------------------------------
+
+COLOURS = [
+    ("white", (255, 255, 255, 255)),
+    ("black", (0, 0, 0, 255)),
+    ("menu_text", (230, 220, 190, 255)),
+    ("menu_text_disabled", (120, 115, 100, 255)),
+    ("accent", None),  # each copy of the table has its own
+    ("menu_text_hover", (255, 240, 200, 255)),
+    ("menu_text_active", (255, 200, 90, 255)),
+    ("title_gold", (240, 205, 120, 255)),
+    ("title_gold_dark", (170, 120, 50, 255)),
+    ("body_text", (205, 205, 195, 255)),
+    ("panel_fill", (18, 20, 24, 215)),
+    ("panel_border", (150, 130, 90, 255)),
+    ("separator", (150, 130, 90, 140)),
+    ("dialog_dim", (0, 0, 0, 150)),
+    ("tooltip_fill", (12, 12, 16, 235)),
+    ("tooltip_border", (200, 180, 120, 255)),
+    ("list_fill", (0, 0, 0, 120)),
+    ("list_row", (255, 255, 255, 16)),
+    ("list_highlight", (200, 170, 90, 80)),
+    ("edit_fill", (0, 0, 0, 190)),
+    ("progress_fill", (200, 150, 40, 255)),
+    ("progress_back", (40, 36, 30, 220)),
+    ("ready", (90, 200, 90, 255)),
+    ("not_ready", (200, 70, 60, 255)),
+    ("chat_text", (210, 210, 200, 255)),
+    ("chat_system", (240, 205, 120, 255)),
+    # Three components on purpose: named, a colour without alpha is fully transparent,
+    # so the small buttons' hover glow never shows.
+    ("button_glow", (255, 200, 80)),
+]
+
+
+def colour_table(origin, accent):
+    entries = []
+    for key, value in COLOURS:
+        value = accent + (255,) if value is None else value
+        entries.append("\t{ key = %s, value = %s },\n" % (_lua_string(key), lua_expr(value)))
+    return crlf("-- Colour table of the sample installation, read from %s.\n"
+                "-- Every source that holds this file has its own accent colour, so the\n"
+                "-- copy that wins in the union can be told from the others.\n"
+                "ColourTable = {\n%s}\n" % (origin, "".join(entries)))
+
+
+# --- style sheets --------------------------------------------------------------------
+
+def _button_art(folder, stem, font, glow=False):
+    """Art of a text button: one picture per state, the text coloured by state."""
+    items = [
+        graphic("%s/%s_normal" % (folder, stem), ["Normal"]),
+        graphic("%s/%s_hover" % (folder, stem), ["Hover"]),
+        graphic("%s/%s_pressed" % (folder, stem), ["Active"]),
+        graphic("%s/%s_disabled" % (folder, stem), ["Disabled"], colour=[255, 255, 255, 160]),
+    ]
+    if glow:
+        items.append(graphic("%s/%s_glow" % (folder, stem), ["Hover"], colour="button_glow"))
+    items += [
+        label(["Normal"], font, horzAlign="Centre", multiline=False),
+        label(["Hover"], font, "menu_text_hover", horzAlign="Centre", multiline=False),
+        label(["Active"], font, "menu_text_active", horzAlign="Centre", multiline=False,
+              position=[0.004, 0.004]),
+        label(["Disabled"], font, "menu_text_disabled", horzAlign="Centre", multiline=False),
+    ]
+    return art(*items)
+
+
+def _toggle_art(stem, box_width):
+    """Check boxes and radio buttons: a box on the left in all eight states, then text."""
+    box = dict(position=[0, 0.1], size=[box_width, 0.8])
+    return art(
+        graphic("common/%s_off.tga" % stem, ["Normal"], **box),
+        graphic("common/%s_off_hover.tga" % stem, ["Hover"], **box),
+        graphic("common/%s_off_pressed.tga" % stem, ["Active"], **box),
+        graphic("common/%s_off_disabled.tga" % stem, ["Disabled"], **box),
+        graphic("common/%s_on.tga" % stem, ["Checked"], **box),
+        graphic("common/%s_on_hover.tga" % stem, ["CheckedHover"], **box),
+        graphic("common/%s_on_pressed.tga" % stem, ["CheckedActive"], **box),
+        graphic("common/%s_on_disabled.tga" % stem, ["CheckedDisabled"], **box),
+        label(PRESSABLE + CHECKED, position=[box_width + 0.04, 0],
+              size=[0.96 - box_width, 1], multiline=False),
+        label(["Disabled", "CheckedDisabled"], top="menu_text_disabled",
+              position=[box_width + 0.04, 0], size=[0.96 - box_width, 1], multiline=False),
+    )
+
+
+def _ready_box_art():
+    """A bare tick box that fills its widget: the lobby's ready column."""
+    return art(
+        graphic("common/ready_off", BUTTON),
+        graphic("common/ready_on", CHECKED + ("CheckedDisabled",)),
+        rect("menu_text_hover", ["Hover", "CheckedHover"], border=True),
+        rect("not_ready", ["Normal", "Disabled"], border=True),
+        rect("ready", ["Checked", "CheckedDisabled"], border=True),
+    )
+
+
+def _scroll_button(name, position, size, flip):
+    fields = {"flipVertical": True} if flip else {}
+    return widget("Button", name, position=position, size=size, Presentation=art(
+        graphic("common/scroll_arrow", ["Normal", "Disabled"], **fields),
+        graphic("common/scroll_arrow_hover", ["Hover"], **fields),
+        graphic("common/scroll_arrow_pressed", ["Active"], **fields)))
+
+
+def _list_parts(item_font, scroll_x):
+    return dict(
+        ItemsGroup=widget("Group", "Items", size=[scroll_x, 1]),
+        ItemTemplate=widget("TextLabel", "ItemTemplate", visible=False, size=[scroll_x, 0.1],
+                            Presentation=art(
+                                rect("list_highlight", ["Hover"]),
+                                label(IDLE, item_font, "body_text", multiline=False,
+                                      position=[0.02, 0], size=[0.96, 1]))),
+        ScrollBar=widget("ScrollBar", "ScrollBar", style=["UIStyles", "VerticalScrollBar"],
+                         position=[scroll_x, 0], size=[1 - scroll_x, 1]),
+    )
+
+
+def ui_styles(older):
+    """The engine's general sheet (UIStyles). The copy in Engine.sga is an older
+    revision, shadowed by the one in Engine\\Data, without the styles added since."""
+    frame = art(rect("list_fill"), rect("panel_border", border=True))
+    styles = [
+        style("MenuButton", "Button", size=[0.26, 0.055],
+              Presentation=_button_art("common", "button", "gillsans_16")),
+        style("SmallButton", "Button", size=[0.14, 0.045],
+              Presentation=_button_art("common", "small_button", "gillsans_11", glow=True)),
+        style("CheckBox", "CheckButton", size=[0.3, 0.04],
+              Presentation=_toggle_art("checkbox", 0.12)),
+        style("RadioButton", "RadioButton", size=[0.2, 0.04],
+              Presentation=_toggle_art("radio", 0.25)),
+        style("Title", "TextLabel", size=[0.6, 0.06], Presentation=art(
+            label(font="engravers_24", top="title_gold", bottom="title_gold_dark",
+                  dropShadow=True, multiline=False))),
+        style("Body", "TextLabel", size=[0.5, 0.2], Presentation=art(
+            label(font="gillsans_11", top="body_text", vertAlign="Top"))),
+        style("Tooltip", "TextLabel", size=[0.3, 0.08], Presentation=art(
+            rect("tooltip_fill"), rect("tooltip_border", border=True),
+            label(font="gillsans_11", top="white", position=[0.03, 0.05], size=[0.94, 0.9]))),
+        style("DialogFrame", "ArtLabel", size=[1, 1], Presentation=art(
+            graphic("common/dialog_back", colour=[255, 255, 255, 230]),
+            graphic("common/dialog_corner.tga", size=[0.08, 0.1]),
+            graphic("common/dialog_corner.tga", position=[0.92, 0], size=[0.08, 0.1],
+                    flipHorizontal=True),
+            graphic("common/dialog_corner.tga", position=[0, 0.9], size=[0.08, 0.1],
+                    flipVertical=True),
+            graphic("common/dialog_corner.tga", position=[0.92, 0.9], size=[0.08, 0.1],
+                    flipHorizontal=True, flipVertical=True),
+            rect("panel_border", border=True))),
+        style("EditBox", "EditText", size=[0.3, 0.045], Presentation=art(
+            rect("edit_fill"), rect("panel_border", border=True),
+            rect("menu_text_hover", ["Hover"], border=True),
+            label(font="gillsans_11", top="white", multiline=False,
+                  position=[0.02, 0], size=[0.96, 1]))),
+        style("VerticalScrollBar", "ScrollBar", size=[0.02, 0.3], range=[0, 1],
+              Presentation=art(graphic("common/scroll_track", size=[1, 1])),
+              ButtonDecrement=_scroll_button("ScrollUp", [0, 0], [1, 0.08], False),
+              ButtonTrack=widget("Button", "ScrollThumb", position=[0, 0.08], size=[1, 0.2],
+                                 Presentation=art(
+                                     graphic("common/scroll_thumb", ["Normal", "Disabled"]),
+                                     graphic("common/scroll_thumb_hover", ["Hover", "Active"]))),
+              ButtonIncrement=_scroll_button("ScrollDown", [0, 0.92], [1, 0.08], True)),
+        style("ListBox", "TextListBox", size=[0.3, 0.4], Presentation=frame,
+              **_list_parts("gillsans_11", 0.94)),
+        style("DropDownList", "TextListBox", size=[1, 5], Presentation=art(
+            rect("panel_fill"), rect("panel_border", border=True)),
+            **_list_parts("gillsans_11", 0.9)),
+        style("DropDown", "ComboBox", size=[0.24, 0.04], Presentation=art(
+            rect("edit_fill"), rect("panel_border", border=True)),
+            ListBox=widget("TextListBox", "List", style=["UIStyles", "DropDownList"],
+                           visible=False, position=[0, 1]),
+            Label=widget("TextLabel", "Selection", position=[0.04, 0], size=[0.8, 1],
+                         text="Random", Presentation=art(
+                             label(font="gillsans_11", multiline=False))),
+            ArrowButton=widget("Button", "Arrow", position=[0.86, 0.1], size=[0.12, 0.8],
+                               Presentation=art(
+                                   graphic("common/dropdown_arrow", ["Normal"]),
+                                   graphic("common/dropdown_arrow_hover", ["Hover"]),
+                                   graphic("common/dropdown_arrow_pressed", ["Active"]),
+                                   graphic("common/dropdown_arrow", ["Disabled"],
+                                           colour=[255, 255, 255, 100])))),
+        style("LoadingBar", "ProgressBar", size=[0.6, 0.025], range=[0, 100], stepSize=1,
+              Presentation=art(rect("progress_back"), rect("panel_border", border=True)),
+              Progress=widget("ArtLabel", "Progress", position=[0.005, 0.1],
+                              size=[0.99, 0.8], Presentation=art(
+                                  graphic("common/progress_fill", colour="progress_fill")))),
+    ]
+    if not older:
+        styles += [
+            style("VolumeSlider", "ProgressBar", size=[0.3, 0.03], range=[0, 100], stepSize=5,
+                  Presentation=art(graphic("common/slider_back"),
+                                   line("separator", [0, 0.5], [1, 0.5])),
+                  Progress=widget("ArtLabel", "Level", size=[1, 1], Presentation=art(
+                      graphic("common/slider_fill", colour="accent")))),
+            style("PlayerList", "CustomListBox", size=[0.6, 0.4], maxItems=8,
+                  Presentation=frame,
+                  ItemsGroup=widget("Group", "Rows", size=[0.95, 1]),
+                  ItemTemplate=widget("CustomListBoxItem", "RowTemplate", visible=False,
+                                      size=[0.95, 0.11], Presentation=art(rect("list_row")),
+                                      Children=[
+                                          widget("TextLabel", "PlayerName", size=[0.4, 1],
+                                                 Presentation=art(label(multiline=False))),
+                                          widget("CheckButton", "Ready",
+                                                 position=[0.84, 0.1], size=[0.06, 0.8],
+                                                 Presentation=_ready_box_art()),
+                                      ]),
+                  ScrollBar=widget("ScrollBar", "ScrollBar",
+                                   style=["UIStyles", "VerticalScrollBar"],
+                                   position=[0.96, 0], size=[0.04, 1])),
+        ]
+    return styles
+
+
+def frontend_styles():
+    """The front end's own sheet (Frontend). MenuButton and Title are also in UIStyles:
+    a widget names the sheet, so both stay reachable."""
+    return [
+        style("MenuButton", "Button", size=[0.3, 0.06],
+              Presentation=_button_art("frontend", "menu_plate", "gillsans_bold_16")),
+        style("Title", "TextLabel", size=[0.4, 0.07], Presentation=art(
+            label(font="engravers_32", top="title_gold", bottom="title_gold_dark",
+                  dropShadow=True, multiline=False, vertAlign="Bottom"))),
+        # Numbered so that the front end's code can swap the wall picture per campaign.
+        style("Background", "ArtLabel", size=[1, 1], Presentation=art(
+            graphic("frontend/background_wall", id=1, size=[1, 1]),
+            graphic("frontend/vignette.tga", id=2, colour=[255, 255, 255, 180]),
+            line("accent", [0, 0.995], [1, 0.995]))),
+        style("TabButton", "RadioButton", size=[0.22, 0.07], Presentation=art(
+            graphic("frontend/tab", ["Normal"]),
+            graphic("frontend/tab_hover", ["Hover", "CheckedHover"]),
+            graphic("frontend/tab_pressed", ["Active", "CheckedActive"]),
+            graphic("frontend/tab", ["Disabled", "CheckedDisabled"], colour=[255, 255, 255, 110]),
+            graphic("frontend/tab_selected", ["Checked"]),
+            label(["Normal", "Hover", "Active"], "gillsans_16", horzAlign="Centre"),
+            label(CHECKED, "gillsans_bold_16", "title_gold", "title_gold_dark",
+                  horzAlign="Centre"),
+            label(["Disabled", "CheckedDisabled"], "gillsans_16", "menu_text_disabled",
+                  horzAlign="Centre"))),
+        style("LogoMovie", "Swf", size=[0.42, 0.2], Presentation=art(
+            movie("frontend_logo.swf"))),
+        style("NewsTicker", "Custom", size=[0.9, 0.035]),
+    ]
+
+
+def style_sheet(name, origin, styles=()):
+    body = lua_expr({"Styles": list(styles)})
+    return crlf("-- %s: style sheet of the sample installation (from %s).\n"
+                "StyleSheet = %s\n" % (name, origin, body))
+
+
+# --- screens -------------------------------------------------------------------------
+
+def tooltip_layer(group, name, position, size):
+    """Screen.TooltipWidgets: one label that hovered widgets fill with their tooltip."""
+    return widget("Group", group, Children=[
+        widget("TextLabel", name, style=["UIStyles", "Tooltip"], position=position, size=size)])
+
+
+def text_label(name, text, position, size, visible=True, **item_fields):
+    fields = {} if visible else {"visible": False}
+    return widget("TextLabel", name, position=position, size=size, text=text,
+                  Presentation=art(label(**item_fields)), **fields)
+
+
+def main_menu_screen():
+    tip = "MainMenuTooltip"
+    entries = [
+        ("CampaignButton", "Campaign", 300, True),
+        ("ContinueButton", "Continue", 301, False),  # no saved game yet
+        ("SkirmishButton", "Skirmish", 302, True),
+        ("MultiplayerButton", "Multiplayer", 303, True),
+        ("OptionsButton", "Options", 304, True),
+        ("CreditsButton", "Credits", 305, True),
+        ("QuitButton", "Quit to desktop", 306, True),
+    ]
+    buttons = []
+    for index, (name, text, tooltip, enabled) in enumerate(entries):
+        fields = {} if enabled else {"enabled": False}
+        buttons.append(widget("Button", name, style=["Frontend", "MenuButton"],
+                              position=[0.07, 0.4 + 0.068 * index], buttonType="ClickOnRelease",
+                              text=ref(text), tooltip_text=ref(tooltip), tooltip_name=tip,
+                              **fields))
+    return {
+        "TooltipWidgets": tooltip_layer("MainMenuTooltips", tip, [0.44, 0.8], [0.5, 0.075]),
+        "Widgets": widget("Group", "MainMenu", Children=[
+            widget("ArtLabel", "Background", style=["Frontend", "Background"]),
+            widget("Swf", "Logo", style=["Frontend", "LogoMovie"], position=[0.05, 0.04]),
+            widget("ArtLabel", "MenuPanel", position=[0.05, 0.3], size=[0.34, 0.6],
+                   Presentation=art(rect("panel_fill"), rect("panel_border", border=True),
+                                    line("accent", [0.06, 0.1], [0.94, 0.1]))),
+            widget("TextLabel", "MenuTitle", style=["Frontend", "Title"], position=[0.07, 0.31],
+                   size=[0.3, 0.06], text=ref("Main menu")),
+            widget("Group", "MenuButtons", Children=buttons),
+            text_label("ProfileCaption", ref("Profile"), [0.56, 0.05], [0.2, 0.04],
+                       font="gillsans_11", top="menu_text_disabled", horzAlign="Right",
+                       multiline=False),
+            text_label("ProfileName", "Commander Vale", [0.77, 0.05], [0.2, 0.04],
+                       font="gillsans_bold_16", top="title_gold", bottom="title_gold_dark",
+                       dropShadow=True, multiline=False),
+            # The sheet and style are spelt as the sheet does not spell them: lookups
+            # ignore case.
+            widget("Button", "NewProfileButton", style=["uistyles", "smallbutton"],
+                   position=[0.83, 0.1], text=ref("New profile"), tooltip_text=ref(309),
+                   tooltip_name=tip),
+            widget("Group", "PatchNotice", position=[0.55, 0.52], size=[0.4, 0.24],
+                   visible=False, Children=[
+                       widget("ArtLabel", "PatchFrame", style=["UIStyles", "DialogFrame"]),
+                       widget("TextLabel", "PatchText", style=["UIStyles", "Body"],
+                              position=[0.06, 0.1], size=[0.88, 0.5], text=ref(327)),
+                       widget("Button", "DownloadPatchButton", style=["UIStyles", "SmallButton"],
+                              position=[0.3, 0.68], size=[0.4, 0.2],
+                              text=ref("Download patch")),
+                   ]),
+            widget("Custom", "NewsTicker", style=["Frontend", "NewsTicker"],
+                   position=[0.05, 0.915], customProperties="feed=frontend_news;speed=40;loop=1"),
+            text_label("VersionLabel", "Bastion 1.1", [0.7, 0.96], [0.28, 0.03],
+                       font="gillsans_11", top="menu_text_disabled", horzAlign="Right",
+                       multiline=False),
+        ]),
+    }
+
+
+def _choice_row(prefix, caption, y, labels, tooltip, tip):
+    """A caption and a run of radio buttons: the caption of the next row ends the run,
+    so each row is a group of its own."""
+    row = [text_label(prefix + "Label", ref(caption), [0, y], [0.4, 0.08], multiline=False)]
+    for index, text in enumerate(labels):
+        row.append(widget("RadioButton", "%s%s" % (prefix, text), style=["UIStyles", "RadioButton"],
+                          position=[0.45 + 0.18 * index, y], size=[0.17, 0.08], text=ref(text),
+                          tooltip_text=ref(tooltip), tooltip_name=tip))
+    return row
+
+
+def options_screen():
+    tip = "OptionsTooltip"
+    page = dict(position=[0.04, 0.2], size=[0.92, 0.64])
+    graphics = [
+        text_label("ResolutionLabel", ref("Screen resolution"), [0, 0], [0.4, 0.08],
+                   multiline=False),
+        # Arrow and list from the style; the label is the screen's own.
+        widget("ComboBox", "ResolutionChoice", style=["UIStyles", "DropDown"],
+               position=[0.45, 0.01], size=[0.5, 0.07],
+               Label=text_label("ResolutionValue", "1024 x 768", [0.04, 0], [0.8, 1],
+                                font="gillsans_11", multiline=False)),
+    ]
+    graphics += _choice_row("Texture", "Texture detail", 0.12, ["Low", "Medium", "High"], 313, tip)
+    graphics += _choice_row("Shadows", "Shadows", 0.24, ["Low", "Medium", "High"], 314, tip)
+    graphics += [
+        widget("CheckButton", "SubtitlesCheck", style=["UIStyles", "CheckBox"],
+               position=[0, 0.38], size=[0.5, 0.08], text=ref("Subtitles"),
+               tooltip_text=ref(312), tooltip_name=tip),
+        widget("CheckButton", "VSyncCheck", style=["UIStyles", "CheckBox"],
+               position=[0, 0.48], size=[0.5, 0.08], enabled=False, text="Vertical sync"),
+        text_label("GameSpeedLabel", ref("Game speed"), [0, 0.62], [0.4, 0.08], multiline=False),
+        widget("ComboBox", "GameSpeedChoice", style=["UIStyles", "DropDown"],
+               position=[0.45, 0.63], size=[0.5, 0.07], tooltip_text=ref(311),
+               tooltip_name=tip),
+    ]
+    sound = []
+    for index, (name, text) in enumerate([("Music", "Music volume"),
+                                          ("Effects", "Effects volume"),
+                                          ("Speech", "Speech volume")]):
+        y = 0.05 + 0.14 * index
+        sound.append(text_label(name + "Label", ref(text), [0, y], [0.4, 0.08], multiline=False))
+        fields = {"range": [0, 10], "stepSize": 1} if name == "Speech" else {}
+        sound.append(widget("ProgressBar", name + "Volume", style=["UIStyles", "VolumeSlider"],
+                            position=[0.45, y + 0.015], size=[0.5, 0.05], **fields))
+    bindings = [("Attack move", "A"), ("Hold position", "H"), ("Retreat", "R"),
+                ("Reinforce", "E"), ("Select all army", "Ctrl+A"), ("Pause", "P")]
+    rows = [text_label("Binding%d" % (index + 1), "%-24s%s" % binding,
+                       [0, 0.1 * index], [1, 0.1], font="gillsans_11", top="body_text",
+                       multiline=False)
+            for index, binding in enumerate(bindings)]
+    arrow = dict(Presentation=art(graphic("common/slider_arrow", BUTTON),
+                                  graphic("common/slider_arrow_hover", ["Hover", "Active"])))
+    controls = [
+        widget("TextListBox", "KeyBindings", style=["UIStyles", "ListBox"], size=[0.95, 0.7],
+               ItemsGroup=widget("Group", "Items", size=[0.94, 1], Children=rows)),
+        text_label("ScrollSpeedLabel", "Scroll speed", [0, 0.78], [0.4, 0.08], multiline=False),
+        # A scroll bar used as a slider, with parts of its own (no style).
+        widget("ScrollBar", "ScrollSpeed", position=[0.45, 0.79], size=[0.5, 0.06],
+               range=[1, 10], Presentation=art(graphic("common/slider_back"),
+                                               rect("panel_border", border=True)),
+               ButtonDecrement=widget("Button", "Slower", size=[0.08, 1], **arrow),
+               ButtonTrack=widget("Button", "Thumb", position=[0.4, 0], size=[0.1, 1],
+                                  Presentation=art(graphic("common/slider_thumb", BUTTON))),
+               ButtonIncrement=widget("Button", "Faster", position=[0.92, 0], size=[0.08, 1],
+                                      Presentation=art(
+                                          graphic("common/slider_arrow", BUTTON,
+                                                  flipHorizontal=True),
+                                          graphic("common/slider_arrow_hover",
+                                                  ["Hover", "Active"], flipHorizontal=True)))),
+    ]
+    tabs = [widget("RadioButton", name + "Tab", style=["Frontend", "TabButton"],
+                   position=[0.04 + 0.23 * index, 0.1], buttonType="ClickOnPress", text=ref(text))
+            for index, (name, text) in enumerate([("Graphics", "Graphics"), ("Sound", "Sound"),
+                                                  ("Controls", "Controls")])]
+    buttons = [widget("Button", name, style=["UIStyles", "SmallButton"],
+                      position=[x, 0.88], size=[0.18, 0.07], text=ref(text), **fields)
+               for name, text, x, fields in [("AcceptButton", "Accept", 0.38, {}),
+                                             ("ApplyButton", "Apply", 0.58, {"enabled": False}),
+                                             ("CancelButton", "Cancel", 0.78, {})]]
+    return {
+        "TooltipWidgets": tooltip_layer("OptionsTooltips", tip, [0.12, 0.93], [0.76, 0.06]),
+        "Widgets": widget("Group", "OptionsScreen", Children=[
+            widget("ArtLabel", "Dim", Presentation=art(rect("dialog_dim"))),
+            widget("Group", "OptionsDialog", position=[0.12, 0.08], size=[0.76, 0.84],
+                   Children=[
+                       widget("ArtLabel", "Frame", style=["UIStyles", "DialogFrame"]),
+                       widget("TextLabel", "Title", style=["UIStyles", "Title"],
+                              position=[0.04, 0.02], size=[0.6, 0.07], text=ref("Options")),
+                   ] + tabs + [
+                       widget("ArtLabel", "TabRule", position=[0.04, 0.17], size=[0.92, 0.01],
+                              Presentation=art(line("separator", [0, 0.5], [1, 0.5]))),
+                       widget("Group", "GraphicsPage", Children=graphics, **page),
+                       widget("Group", "SoundPage", visible=False, Children=sound, **page),
+                       widget("Group", "ControlsPage", visible=False, Children=controls, **page),
+                   ] + buttons),
+        ]),
+    }
+
+
+RACES = ["Northern Legion", "Free Companies", "Iron Covenant", "Random"]
+
+
+def _combo(name, value, position, size, **fields):
+    return widget("ComboBox", name, style=["UIStyles", "DropDown"], position=position, size=size,
+                  Label=text_label(name + "Value", value, [0.04, 0], [0.8, 1],
+                                   font="gillsans_11", multiline=False), **fields)
+
+
+def _player_row(index, player, race, team, ready, tip):
+    n = index + 1
+    others = {"enabled": False} if index else {}
+    host = {} if index else {"visible": False}
+    return widget("CustomListBoxItem", "PlayerRow%d" % n, position=[0, 0.02 + 0.125 * index],
+                  size=[1, 0.11], Presentation=art(rect("list_row"),
+                                                   rect("list_highlight", ["Hover"])),
+                  Children=[
+                      text_label("PlayerName%d" % n, player, [0.02, 0], [0.34, 1],
+                                 multiline=False, top="ready" if ready else "menu_text"),
+                      _combo("RaceChoice%d" % n, race, [0.38, 0.1], [0.28, 0.8]),
+                      _combo("TeamChoice%d" % n, "%d" % team, [0.68, 0.1], [0.14, 0.8]),
+                      # Only the local player's box can be ticked; the host cannot kick
+                      # himself.
+                      widget("CheckButton", "ReadyCheck%d" % n, position=[0.84, 0.1],
+                             size=[0.06, 0.8], Presentation=_ready_box_art(), **others),
+                      widget("Button", "KickButton%d" % n, position=[0.92, 0.15],
+                             size=[0.05, 0.7], wantAlternate=True, **host,
+                             tooltip_text=ref(316), tooltip_name=tip, Presentation=art(
+                                 graphic("common/kick", PRESSABLE),
+                                 rect("not_ready", ["Hover", "Active"], border=True))),
+                  ])
+
+
+def lobby_screen():
+    tip = "LobbyTooltip"
+    players = [("Commander Vale", "Northern Legion", 1, True),
+               ("Ironhide", "Iron Covenant", 2, True),
+               ("Marguerite", "Free Companies", 1, False),
+               ("Sable_77", "Random", 2, False)]
+    chat = ["* Ironhide has joined the game.", "Ironhide: gl hf",
+            "Marguerite: one minute, changing colours", "* Sable_77 has joined the game."]
+    # Over the columns of the rows: the list is 0.6 wide, its rows 95 % of that.
+    headers = [("Player", 0.05, 0.19), ("Race", 0.257, 0.16), ("Team", 0.428, 0.08),
+               ("Ready", 0.515, 0.08)]
+    return {
+        "TooltipWidgets": tooltip_layer("LobbyTooltips", tip, [0.68, 0.72], [0.29, 0.1]),
+        "Widgets": widget("Group", "Lobby", Children=[
+            widget("ArtLabel", "Background", style=["Frontend", "Background"]),
+            widget("TextLabel", "Title", style=["Frontend", "Title"], position=[0.03, 0.02],
+                   text=ref("Lobby")),
+            widget("ArtLabel", "PlayersPanel", position=[0.03, 0.11], size=[0.62, 0.46],
+                   Presentation=art(rect("panel_fill"), rect("panel_border", border=True))),
+        ] + [text_label("Header" + text, ref(text), [x, 0.115], [w, 0.035],
+                        font="gillsans_11", top="title_gold", multiline=False)
+             for text, x, w in headers] + [
+            # Rows written into the list so the preview shows a full game; the template,
+            # the scroll bar, the frame and maxItems come from the style.
+            widget("CustomListBox", "PlayerList", style=["UIStyles", "PlayerList"],
+                   position=[0.04, 0.155], size=[0.6, 0.4],
+                   ItemsGroup=widget("Group", "Rows", size=[0.95, 1], Children=[
+                       _player_row(index, *player, tip=tip)
+                       for index, player in enumerate(players)])),
+            widget("ArtLabel", "ChatPanel", position=[0.03, 0.6], size=[0.62, 0.37],
+                   Presentation=art(rect("panel_fill"), rect("panel_border", border=True))),
+            widget("TextListBox", "ChatHistory", style=["UIStyles", "ListBox"],
+                   position=[0.04, 0.61], size=[0.6, 0.29],
+                   ItemsGroup=widget("Group", "Lines", size=[0.94, 1], Children=[
+                       text_label("ChatLine%d" % (index + 1), text, [0.01, 0.08 * index],
+                                  [0.98, 0.08], font="gillsans_11",
+                                  top="chat_system" if text.startswith("*") else "chat_text",
+                                  multiline=False)
+                       for index, text in enumerate(chat)])),
+            widget("EditText", "ChatInput", style=["UIStyles", "EditBox"], position=[0.04, 0.915],
+                   size=[0.45, 0.045]),
+            widget("Button", "SendButton", style=["UIStyles", "SmallButton"],
+                   position=[0.5, 0.915], text=ref("Send")),
+            text_label("MapCaption", ref("Map"), [0.68, 0.11], [0.29, 0.035],
+                       font="gillsans_11", top="title_gold", multiline=False),
+            _combo("MapChoice", "The Border Road (4)", [0.68, 0.15], [0.29, 0.04]),
+            widget("ArtLabel", "MapPreview", position=[0.68, 0.21], size=[0.29, 0.3],
+                   Presentation=art(graphic("maps/border_road_preview", size=[1, 1]),
+                                    # No alpha written: the game reads it as 1 of 255,
+                                    # so the hover tint is all but invisible.
+                                    rect([255, 240, 200], ["Hover"]),
+                                    rect("panel_border", border=True))),
+            text_label("SpeedCaption", ref("Game speed"), [0.68, 0.53], [0.14, 0.04],
+                       font="gillsans_11", multiline=False),
+            _combo("SpeedChoice", ref("Normal"), [0.83, 0.53], [0.14, 0.04]),
+            widget("CheckButton", "ReadyToggle", style=["UIStyles", "CheckBox"],
+                   position=[0.68, 0.6], size=[0.29, 0.045], text=ref("Ready"),
+                   tooltip_text=ref(315), tooltip_name=tip),
+            widget("Button", "InviteButton", style=["UIStyles", "MenuButton"],
+                   position=[0.68, 0.66], size=[0.29, 0.05], text=ref("Invite friend"),
+                   tooltip_text=ref(317), tooltip_name=tip),
+            widget("Button", "StartButton", style=["Frontend", "MenuButton"],
+                   position=[0.68, 0.83], size=[0.29, 0.06], enabled=False,
+                   text=ref("Start game")),
+            widget("Button", "BackButton", style=["UIStyles", "MenuButton"],
+                   position=[0.68, 0.91], size=[0.29, 0.05], text=ref("Back")),
+            text_label("ConnectionLost", ref(328), [0.2, 0.45], [0.6, 0.1], visible=False,
+                       font="gillsans_bold_16", top="not_ready", horzAlign="Centre"),
+        ]),
+    }
+
+
+def automatch_screen():
+    tip = "AutomatchTooltip"
+    opponents = ["Ironhide (won)", "Marguerite (lost)", "Sable_77 (won)", "Tomasz (lost)",
+                 "Wren (won)", "Greyfield (won)"]
+    return {
+        "TooltipWidgets": tooltip_layer("AutomatchTooltips", tip, [0.55, 0.86], [0.4, 0.08]),
+        "Widgets": widget("Group", "Automatch", Children=[
+            widget("ArtLabel", "Background", style=["Frontend", "Background"]),
+            widget("TextLabel", "Title", style=["Frontend", "Title"], position=[0.05, 0.04],
+                   text=ref("Automatch")),
+            widget("ArtLabel", "SearchPanel", position=[0.05, 0.15], size=[0.45, 0.5],
+                   Presentation=art(rect("panel_fill"), rect("panel_border", border=True))),
+            text_label("RaceCaption", ref("Race"), [0.07, 0.18], [0.15, 0.045], multiline=False),
+            _combo("RaceChoice", "Northern Legion", [0.23, 0.18], [0.25, 0.045]),
+            text_label("SizeCaption", "Game size", [0.07, 0.25], [0.15, 0.045], multiline=False),
+            # Everything from the style: the label reads "Random".
+            widget("ComboBox", "GameSize", style=["UIStyles", "DropDown"],
+                   position=[0.23, 0.25], size=[0.25, 0.045]),
+            text_label("SearchStatus", ref("Connecting..."), [0.07, 0.4], [0.41, 0.05],
+                       horzAlign="Centre", multiline=False),
+            widget("ProgressBar", "SearchProgress", style=["UIStyles", "LoadingBar"],
+                   position=[0.07, 0.47], size=[0.41, 0.03], range=[0, 60]),
+            text_label("RecentCaption", "Recent opponents", [0.55, 0.15], [0.4, 0.045],
+                       top="title_gold", multiline=False),
+            widget("TextListBox", "RecentOpponents", style=["UIStyles", "ListBox"],
+                   position=[0.55, 0.2], size=[0.4, 0.45],
+                   ItemsGroup=widget("Group", "Items", size=[0.94, 1], Children=[
+                       text_label("Opponent%d" % (index + 1), text, [0.02, 0.09 * index],
+                                  [0.96, 0.09], font="gillsans_11", top="body_text",
+                                  multiline=False)
+                       for index, text in enumerate(opponents)])),
+            widget("Button", "QuickMatchButton", style=["UIStyles", "MenuButton"],
+                   position=[0.05, 0.72], text=ref("Quick match"),
+                   tooltip_text=ref(318), tooltip_name=tip),
+            widget("Button", "CancelButton", style=["UIStyles", "MenuButton"],
+                   position=[0.05, 0.8], text=ref("Cancel")),
+        ]),
+    }
+
+
+def loading_screen():
+    cards = []
+    for index, (player, visible) in enumerate([("Commander Vale", True), ("Ironhide", True),
+                                               ("Marguerite", True), ("", False)]):
+        n = index + 1
+        cards.append(widget("Group", "PlayerCard%d" % n, position=[0.05 + 0.23 * index, 0.64],
+                            size=[0.21, 0.12], visible=visible, Children=[
+                                widget("ArtLabel", "CardBack%d" % n, Presentation=art(
+                                    rect("panel_fill"), rect("panel_border", border=True))),
+                                text_label("CardName%d" % n, player, [0.05, 0.05], [0.9, 0.4],
+                                           multiline=False),
+                                widget("ProgressBar", "CardProgress%d" % n,
+                                       style=["UIStyles", "LoadingBar"], position=[0.05, 0.6],
+                                       size=[0.9, 0.2]),
+                            ]))
+    return {
+        "Widgets": widget("Group", "Loading", Children=[
+            widget("ArtLabel", "LoadingArt", Presentation=art(
+                graphic("loading/bastion_keep", size=[1, 1]),
+                rect([0, 0, 0, 170], position=[0, 0.62], size=[1, 0.38]))),
+            widget("TextLabel", "MissionTitle", style=["UIStyles", "Title"],
+                   position=[0.05, 0.05], text=ref(20002)),
+            text_label("MissionSubtitle", ref(20001), [0.05, 0.11], [0.6, 0.04],
+                       top="title_gold", multiline=False),
+            text_label("TipCaption", "Tip", [0.05, 0.78], [0.1, 0.04], top="title_gold",
+                       multiline=False, vertAlign="Top"),
+            text_label("TipText", ref(505), [0.15, 0.78], [0.7, 0.07], font="gillsans_11",
+                       top="body_text", vertAlign="Top"),
+            text_label("LoadingText", ref("Loading..."), [0.2, 0.865], [0.6, 0.035],
+                       horzAlign="Centre", multiline=False),
+            # Size, art, the bar itself, range and step all from the style.
+            widget("ProgressBar", "LoadingProgress", style=["UIStyles", "LoadingBar"],
+                   position=[0.2, 0.91]),
+            widget("Swf", "Spinner", position=[0.9, 0.88], size=[0.06, 0.08],
+                   Presentation=art(movie("loading_spinner.swf", 0.8))),
+            widget("Group", "PlayerCards", Children=cards),
+            text_label("ConnectionLost", ref(328), [0.2, 0.4], [0.6, 0.12], visible=False,
+                       font="gillsans_bold_16", top="not_ready", horzAlign="Centre"),
+        ]),
+    }
+
+
+def message_dialog(title, body, buttons, edit=None):
+    """A small dialog: title, message, an optional input field, a row of buttons."""
+    children = [
+        widget("ArtLabel", "Frame", style=["UIStyles", "DialogFrame"]),
+        widget("TextLabel", "Title", position=[0.06, 0.05], size=[0.88, 0.16], text=title,
+               Presentation=art(label(font="gillsans_bold_16", top="title_gold",
+                                      bottom="title_gold_dark", multiline=False),
+                                line("separator", [0, 1], [1, 1]))),
+        widget("TextLabel", "Message", style=["UIStyles", "Body"], position=[0.06, 0.25],
+               size=[0.88, 0.27], text=body),
+    ]
+    if edit:
+        children.append(widget("EditText", edit, style=["UIStyles", "EditBox"],
+                               position=[0.06, 0.56], size=[0.88, 0.13]))
+    width = 0.88 / len(buttons)
+    for index, (name, text) in enumerate(buttons):
+        children.append(widget("Button", name, style=["UIStyles", "SmallButton"],
+                               position=[0.06 + width * index + 0.01, 0.76],
+                               size=[width - 0.02, 0.16], text=text))
+    return {
+        "Widgets": widget("Group", "DialogScreen", Children=[
+            widget("ArtLabel", "Dim", Presentation=art(rect("dialog_dim"))),
+            widget("Group", "Dialog", position=[0.28, 0.33], size=[0.44, 0.34],
+                   Children=children),
+        ]),
+    }
+
+
+def dialog_screens():
+    yes_no = [("YesButton", ref("Yes")), ("NoButton", ref("No"))]
+    ok_cancel = [("OkButton", ref("OK")), ("CancelButton", ref("Cancel"))]
+    return {
+        "quitconfirmationdialog.screen": message_dialog(ref("Quit"), ref(331), yes_no),
+        "deleteprofiledialog.screen": message_dialog(ref("Delete profile"), ref(332), yes_no),
+        "newprofiledialog.screen": message_dialog(ref("New profile"), ref(309), ok_cancel,
+                                                  "ProfileName"),
+        "cdkeydialog.screen": message_dialog("CD key", ref(334), ok_cancel, "KeyInput"),
+        "nicknamepromptdialog.screen": message_dialog(ref("Nickname"), ref(329), ok_cancel,
+                                                      "NicknameInput"),
+        "passwordresetdialog.screen": message_dialog(ref("Password"), ref(330), ok_cancel,
+                                                     "PasswordInput"),
+        "directconnectdialog.screen": message_dialog(
+            ref("Direct connect"), ref(319), [("ConnectButton", ref("Accept")),
+                                              ("CancelButton", ref("Cancel"))], "AddressInput"),
+        "autosaveprompt.screen": message_dialog(ref("Save game"), ref(519), yes_no),
+    }
+
+
+# Every English string of the engine's tables, cycled through by the stress screen.
+def _stress_texts():
+    return [ref(ident) for ident, _ in engine_strings(0)]
+
+
+STRESS_SCREEN = "stressscreen.screen"
+STRESS_KINDS = ["Button", "TextLabel", "ArtLabel", "CheckButton", "RadioButton", "EditText",
+                "TextLabel", "Button", "ArtLabel", "ProgressBar"]
+
+
+def stress_screen():
+    """2,221 widgets in four levels (root, 20 panels, 200 rows, 2,000 cells), every
+    cell with two or three items, written out in full: a measure of loading."""
+    texts = _stress_texts()
+    panels = []
+    serial = 0
+    for p in range(20):
+        rows = []
+        for r in range(10):
+            cells = []
+            for c in range(10):
+                kind = STRESS_KINDS[(c + r + p) % len(STRESS_KINDS)]
+                name = "Cell_%02d_%d_%d" % (p, r, c)
+                states = PRESSABLE if kind in ("Button", "CheckButton", "RadioButton") else IDLE
+                items = [graphic("stress/tile_%02d" % ((p * 7 + r * 3 + c) % 24), states,
+                                 size=[1, 1])]
+                if kind == "ArtLabel":
+                    items.append(rect("panel_border", states, border=True))
+                else:
+                    items.append(label(states, "gillsans_11", horzAlign="Centre"))
+                if serial % 3 == 0:
+                    items.append(line("separator", [0, 1], [1, 1], states))
+                fields = {}
+                if kind != "ArtLabel":
+                    fields["text"] = texts[serial % len(texts)]
+                if kind in ("Button", "CheckButton", "RadioButton") and serial % 4 == 0:
+                    fields.update(tooltip_text=texts[(serial * 7) % len(texts)],
+                                  tooltip_name="StressTooltip")
+                if kind == "ProgressBar":
+                    fields["style"] = ["UIStyles", "LoadingBar"]  # the bar from the style
+                if serial % 29 == 0:
+                    fields["visible"] = False
+                cells.append(widget(kind, name, position=[0.1 * c, 0], size=[0.095, 1],
+                                    Presentation=art(*items), **fields))
+                serial += 1
+            rows.append(widget("Group", "Row_%02d_%d" % (p, r), position=[0.02, 0.04 + 0.095 * r],
+                               size=[0.96, 0.09], Children=cells))
+        panels.append(widget("Group", "Panel_%02d" % p,
+                             position=[0.2 * (p % 5), 0.25 * (p // 5)], size=[0.2, 0.25],
+                             Presentation=art(rect("panel_fill"),
+                                              rect("panel_border", border=True)),
+                             Children=rows))
+    return {
+        "TooltipWidgets": tooltip_layer("StressTooltips", "StressTooltip", [0.3, 0.9],
+                                        [0.4, 0.08]),
+        "Widgets": widget("Group", "StressRoot", Children=panels),
+    }
+
+
+def screen_bodies():
+    """Screen name -> (Lua text of `Screen = ...`); names absent keep a placeholder."""
+    screens = {
+        "mainmenuscreen.screen": main_menu_screen(),
+        "optionsscreen.screen": options_screen(),
+        "lobby2.screen": lobby_screen(),
+        "automatchlobbyscreen.screen": automatch_screen(),
+        "loadingscreen.screen": loading_screen(),
+    }
+    screens.update(dialog_screens())
+    bodies = {name: "Screen = %s\n" % lua_expr(screen) for name, screen in screens.items()}
+    bodies[STRESS_SCREEN] = "Screen = %s\n" % lua_expr(stress_screen(), width=200, pack=True)
+    return bodies
+
+
+def screen_script(name, origin, bodies):
+    body = bodies.get(name)
+    if body is None:
+        return crlf("-- %s: placeholder screen of the sample installation.\n"
+                    "-- Copy read from %s.\n"
+                    "Screen = { }\n" % (name, origin))
+    return crlf("-- %s: screen of the sample installation.\n"
+                "-- Copy read from %s.\n%s" % (name, origin, body))
+
+
+# ---------------------------------------------------------------------------
 # The installation
 # ---------------------------------------------------------------------------
 
@@ -593,7 +1472,7 @@ SCREENS_LOOSE_ONLY = [
     "FEMainMenu.screen", "SPCampaignScreen.screen", "cdkeydialog.screen",
     "nicknamepromptdialog.screen", "passwordresetdialog.screen",
     "directconnectdialog.screen", "patchdownloadscreen.screen", "quickmatchscreen.screen",
-    "ingamemenuscreen.screen", "teamselectscreen.screen",
+    "ingamemenuscreen.screen", "teamselectscreen.screen", STRESS_SCREEN,
 ]
 SCREENS_IN_BOTH = [
     "mainmenuscreen.screen", "optionsscreen.screen", "lobby2.screen", "creditsscreen.screen",
@@ -647,19 +1526,20 @@ class Installation:
         self.add(path, build_sga(version, name, members))
 
 
-def screens_tree(names, origin, folder):
-    return {folder + "/" + name: screen_script(name, origin) for name in names}
+def screens_tree(names, origin, folder, bodies):
+    return {folder + "/" + name: screen_script(name, origin, bodies) for name in names}
 
 
 def build_installation():
     inst = Installation()
+    bodies = screen_bodies()
     inst.add("Bastion.module", crlf(MAIN_MODULE))
     inst.add("Frontier.module", crlf(PARENT_MODULE))
     inst.add("Armoury.module", crlf(REQUIRED_MODULE))
 
     # --- Bastion (main module) ---
     tree = screens_tree(SCREENS_LOOSE_ONLY + SCREENS_IN_BOTH, "Bastion\\Data (loose)",
-                        "Art/UI/Screens")
+                        "Art/UI/Screens", bodies)
     inst.add_source(tree, "Bastion\\Data\\", "bastion-data")
     inst.add_folder("Bastion/Data", tree)
 
@@ -691,18 +1571,19 @@ def build_installation():
     inst.add_source(tree, "Bastion\\Archives\\BastionArt.sga", "bastion-art-sga")
     inst.add_archive("Bastion/Archives/BastionArt.sga", 2, tree)
 
-    tree = screens_tree(SCREENS_PATCH_FOLDER, "Bastion\\Patch (loose)", "Art/UI/Screens")
+    tree = screens_tree(SCREENS_PATCH_FOLDER, "Bastion\\Patch (loose)", "Art/UI/Screens",
+                        bodies)
     inst.add_source(tree, "Bastion\\Patch\\", "bastion-patch")
     inst.add_folder("Bastion/Patch", tree)
 
     tree = screens_tree(SCREENS_PATCH_ARCHIVE, "Bastion\\Archives\\BastionPatch.sga",
-                        "art/ui/screens")
+                        "art/ui/screens", bodies)
     tree["patch.txt"] = crlf("Patch 1.1: fixes the reinforcement panel.\n")
     inst.add_source(tree, "Bastion\\Archives\\BastionPatch.sga", "bastion-patch-sga")
     inst.add_archive("Bastion/Archives/BastionPatch.sga", 4, tree)
 
     tree = screens_tree(SCREENS_IN_BOTH + SCREENS_ARCHIVE_ONLY,
-                        "Bastion\\BastionScreens.sga", "art/ui/screens")
+                        "Bastion\\BastionScreens.sga", "art/ui/screens", bodies)
     tree["art/ui/screens/readme.txt"] = long_text("Bastion screens", [
         "Screens that are also present as loose files in Bastion\\Data are read from "
         "the loose copy: the module's data folders come before its archives."] * 5)
@@ -719,17 +1600,19 @@ def build_installation():
         inst.add("Bastion/Locale/%s/bastion.ucs" % locale, build_ucs(bastion_strings(pick)))
 
     # --- Armoury (required module) ---
-    tree = screens_tree(SCREENS_ARMOURY, "Armoury\\Armoury.sga", "art/ui/screens")
+    tree = screens_tree(SCREENS_ARMOURY, "Armoury\\Armoury.sga", "art/ui/screens", bodies)
     tree["art/ui/styles/armoury.styles"] = style_sheet("armoury.styles", "Armoury\\Armoury.sga")
     inst.add_source(tree, "Armoury\\Armoury.sga", "armoury-sga")
     inst.add_archive("Armoury/Armoury.sga", 4, tree)
 
     # --- Frontier (parent module) ---
-    tree = screens_tree(SCREENS_FRONTIER_FOLDER, "Frontier\\Data (loose)", "Art/UI/Screens")
+    tree = screens_tree(SCREENS_FRONTIER_FOLDER, "Frontier\\Data (loose)", "Art/UI/Screens",
+                        bodies)
     inst.add_source(tree, "Frontier\\Data\\", "frontier-data")
     inst.add_folder("Frontier/Data", tree)
 
-    tree = screens_tree(SCREENS_FRONTIER_ARCHIVE, "Frontier\\Frontier.sga", "art/ui/screens")
+    tree = screens_tree(SCREENS_FRONTIER_ARCHIVE, "Frontier\\Frontier.sga", "art/ui/screens",
+                        bodies)
     tree["art/ui/styles/colourtable.colours"] = colour_table("Frontier\\Frontier.sga",
                                                              (40, 160, 40))
     tree["art/ui/styles/frontier.styles"] = style_sheet("frontier.styles",
@@ -746,15 +1629,18 @@ def build_installation():
     # --- Engine ---
     tree = {
         "art/ui/styles/colourtable.colours": colour_table("Engine\\Data", (40, 40, 200)),
-        "art/ui/styles/uistyles.styles": style_sheet("uistyles.styles", "Engine\\Data"),
+        "art/ui/styles/uistyles.styles": style_sheet("uistyles.styles", "Engine\\Data",
+                                                     ui_styles(older=False)),
     }
     inst.add_source(tree, "Engine\\Data\\", "engine-data")
     inst.add_folder("Engine/Data", tree)
 
     tree = {
         "art/ui/styles/colourtable.colours": colour_table("Engine\\Engine.sga", (90, 90, 90)),
-        "art/ui/styles/frontend.styles": style_sheet("frontend.styles", "Engine\\Engine.sga"),
-        "art/ui/styles/uistyles.styles": style_sheet("uistyles.styles", "Engine\\Engine.sga"),
+        "art/ui/styles/frontend.styles": style_sheet("frontend.styles", "Engine\\Engine.sga",
+                                                     frontend_styles()),
+        "art/ui/styles/uistyles.styles": style_sheet("uistyles.styles", "Engine\\Engine.sga",
+                                                     ui_styles(older=True)),
         "art/ui/textures/noise.bin": noise("engine noise", 4096),
         "engine.txt": long_text("Engine data", [
             "The engine archive comes last in every mod's file system: any module may "

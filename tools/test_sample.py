@@ -8,6 +8,7 @@ order of sources) so that a sample that drifts from them fails here, not in the 
 """
 
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -257,6 +258,53 @@ def parse_ucs(data):
     return texts
 
 
+def sheet_name(file_name):
+    """The name a style sheet is registered under, or None for other files."""
+    if not file_name.lower().endswith(".styles"):
+        return None
+    name = file_name[:-7]
+    name = "UI" + name[2:] if name.lower().startswith("ui") else name[:1].upper() + name[1:]
+    if name.lower().endswith("styles"):
+        name = name[:-6] + "S" + name[-5:]
+    return name
+
+
+def lua_interpreter(scratch):
+    """A Lua 5.2 interpreter: lua5.2 from the PATH, else one compiled into `scratch`
+    from the Lua sources the project builds against (a few seconds); None when neither
+    is at hand."""
+    found = shutil.which("lua5.2")
+    if found:
+        return found
+    sources = os.path.join(os.environ.get("TVSE_LUA_DIR") or
+                           os.path.join(TOOLS, os.pardir, ".cache", "lua5.2-5.2.4"), "src")
+    compiler = shutil.which("cc") or shutil.which("gcc")
+    if not compiler or not os.path.isfile(os.path.join(sources, "lua.c")):
+        return None
+    target = os.path.join(scratch, "lua52")
+    files = sorted(os.path.join(sources, n) for n in os.listdir(sources)
+                   if n.endswith(".c") and n != "luac.c")
+    built = subprocess.run([compiler, "-O0", "-w", "-DLUA_USE_POSIX", "-o", target] + files
+                           + ["-lm"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return target if built.returncode == 0 else None
+
+
+SCRIPT_EXTENSIONS = (".screen", ".styles", ".colours")
+WIDGET_TYPES = {"Group", "CustomListBoxItem", "Button", "CheckButton", "RadioButton",
+                "ProgressBar", "ScrollBar", "ComboBox", "TextListBox", "CustomListBox",
+                "Custom", "TextLabel", "EditText", "ArtLabel", "Swf"}
+ITEM_TYPES = {"Graphic", "Text", "Rectangle", "Line", "Swf"}
+STATES = {"Normal", "Hover", "Active", "Disabled", "Checked", "CheckedHover", "CheckedActive",
+          "CheckedDisabled"}
+REAL_SCREENS = ("mainmenuscreen.screen", "optionsscreen.screen", "lobby2.screen",
+                "automatchlobbyscreen.screen", "loadingscreen.screen")
+
+
+def code_of(text):
+    """Lua source without its string literals and comments."""
+    return re.sub(r"--[^\n]*", "", re.sub(r'"(?:[^"\\\n]|\\.)*"', '""', text))
+
+
 # --- the tests ----------------------------------------------------------------------
 
 class SampleTestCase(unittest.TestCase):
@@ -398,7 +446,7 @@ class Installation(SampleTestCase):
 
     def test_screen_list_is_long_and_holds_the_named_screens(self):
         screens = [n for n in self.union.list("Art\\UI\\Screens\\") if n.endswith(".screen")]
-        self.assertGreaterEqual(len(screens), 40)
+        self.assertEqual(len(screens), 51)
         for name in ("mainmenuscreen.screen", "MPGameSetupDialog.screen",
                      "automatchlobbyscreen.screen", "creditsscreen.screen", "main_menu.screen",
                      "loadingx.screen", "w40kgame.screen", "friendslist.screen",
@@ -414,7 +462,9 @@ class Installation(SampleTestCase):
         self.assertTrue(lowered & archived, "some screens in both")
         for name in screens:
             _, data = self.union.read("Art\\UI\\Screens\\" + name)
-            self.assertIn(b"Screen = { }", data, name)
+            self.assertIn(b"\r\nScreen = {", data, name)
+            if name in REAL_SCREENS + ("stressscreen.screen",):
+                self.assertNotIn(b"Screen = { }", data, name)
 
     def test_string_tables(self):
         tables = []
@@ -450,6 +500,129 @@ class Installation(SampleTestCase):
                 french = parse_ucs(self.disk.read(folder + "french\\" + name))
                 self.assertEqual(sorted(english), sorted(french), name)
                 self.assertNotEqual(english, french, name)
+
+
+class Scripts(SampleTestCase):
+    """Screens, style sheets and colour tables: every copy in every source."""
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        _, _, sources, cls.locale_folders = load_mod(cls.disk, "Bastion")
+        cls.union = Union(cls.disk, sources)
+        cls.copies = []  # (where, file name, bytes)
+        for folder, _, names in os.walk(cls.root):
+            for name in sorted(names):
+                path = os.path.join(folder, name)
+                if name.lower().endswith(SCRIPT_EXTENSIONS):
+                    with open(path, "rb") as handle:
+                        cls.copies.append((path, name, handle.read()))
+                elif name.endswith(".sga") and name != "BastionBroken.sga":
+                    with open(path, "rb") as handle:
+                        archive = sga_dump.Archive(handle.read())
+                    for member in archive.members:
+                        if member.path.endswith(SCRIPT_EXTENSIONS):
+                            cls.copies.append((path + ":" + member.path,
+                                               member.path.rpartition("\\")[2],
+                                               archive.read(member)))
+        cls.screens = {n: cls.union.read("Art\\UI\\Screens\\" + n)[1].decode("ascii")
+                       for n in cls.union.list("Art\\UI\\Screens\\") if n.endswith(".screen")}
+        cls.sheets = {n: cls.union.read("art\\ui\\styles\\" + n)[1].decode("ascii")
+                      for n in cls.union.list("art\\ui\\styles\\") if sheet_name(n)}
+
+    def test_every_copy_is_ascii_with_crlf_and_names_its_source(self):
+        kinds = set()
+        for where, name, data in self.copies:
+            kinds.add(os.path.splitext(name)[1])
+            text = data.decode("ascii")
+            self.assertEqual(text.count("\n"), text.count("\r\n"), where)
+            self.assertTrue(text.startswith("-- "), where)
+        self.assertEqual(kinds, set(SCRIPT_EXTENSIONS))
+
+    def test_localised_texts_name_strings_of_the_tables(self):
+        known = set()
+        for folder in self.locale_folders:
+            for name in self.disk.list(folder):
+                if name.endswith(".ucs"):
+                    known.update(parse_ucs(self.disk.read(folder + name)))
+        used = set()
+        for name, text in list(self.screens.items()) + list(self.sheets.items()):
+            ids = {int(i) for i in re.findall(r'"\$(\d+)"', text)}
+            self.assertEqual(ids - known, set(), name)
+            used |= ids
+        # Menu labels, tooltips, a loading tip and the campaign's own table.
+        for block in (range(1, 92), range(300, 335), range(500, 520), range(20000, 20024)):
+            self.assertTrue(used & set(block), block)
+
+    def test_stress_screen_is_loose_large_and_literal(self):
+        text = self.disk.read("Bastion\\Data\\Art\\UI\\Screens\\stressscreen.screen")
+        self.assertIsNotNone(text)
+        code = code_of(text.decode("ascii"))
+        self.assertIsNone(re.search(r"\b(for|while|repeat|function|local)\b", code))
+        kinds = re.findall(r'type = "(\w+)"', text.decode("ascii"))
+        widgets = [k for k in kinds if k in WIDGET_TYPES - ITEM_TYPES]
+        self.assertGreaterEqual(len(widgets), 2000)
+        self.assertGreaterEqual(len(set(widgets)), 6)
+        self.assertGreaterEqual(len(kinds) - len(widgets), 2 * len(widgets))
+
+    def test_colour_tables_differ_only_in_the_accent(self):
+        tables = {}
+        for where, name, data in self.copies:
+            if name.endswith(".colours"):
+                entries = re.findall(r'key = "(\w+)", value = \{([^}]*)\}', data.decode("ascii"))
+                tables[where] = dict(entries)
+        self.assertEqual(len(tables), 4)
+        accents = {table.pop("accent") for table in tables.values()}
+        self.assertEqual(len(accents), 4)
+        first = next(iter(tables.values()))
+        self.assertGreater(len(first), 20)
+        for where, table in tables.items():
+            self.assertEqual(table, first, where)
+
+    def test_scripts_run_in_the_editors_sandbox_and_refer_to_what_exists(self):
+        lua = lua_interpreter(self.scratch)
+        if lua is None:
+            self.skipTest("no Lua 5.2 interpreter and no way to build one")
+        folder = os.path.join(self.scratch, "scripts")
+        os.makedirs(folder, exist_ok=True)
+        winners = {}  # by content: every copy's first line names its source
+        for name in self.sheets:
+            winners[self.union.read("art\\ui\\styles\\" + name)[1]] = "sheet:" + sheet_name(name)
+        winners[self.union.read("art\\ui\\styles\\colourtable.colours")[1]] = "colours"
+        arguments = []
+        for index, (where, name, data) in enumerate(self.copies):
+            path = os.path.join(folder, "%03d-%s" % (index, name))
+            with open(path, "wb") as handle:
+                handle.write(data)
+            kind = "screen" if name.endswith(".screen") else winners.get(data, "script")
+            arguments.append("%s=%s" % (kind, path))
+        self.assertEqual(sum(a.startswith("sheet:") for a in arguments), len(self.sheets))
+        result = subprocess.run([lua, os.path.join(TOOLS, "check_scripts.lua")] + arguments,
+                                capture_output=True, text=True, timeout=60)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        lines = result.stdout.splitlines()
+        problems = [l for l in lines if l.startswith("problem ")]
+        self.assertFalse(problems, "\n".join(problems[:20]))
+        covered = {l[len("covers "):] for l in lines if l.startswith("covers ")}
+        wanted = {"widget " + t for t in WIDGET_TYPES} | {"item " + t for t in ITEM_TYPES}
+        wanted |= {"state " + s for s in STATES}
+        wanted |= {"part %s from the style" % p for p in (
+            "Progress", "ListBox", "Label", "ArrowButton", "ItemsGroup", "ItemTemplate",
+            "ScrollBar", "ButtonIncrement", "ButtonTrack", "ButtonDecrement")}
+        wanted |= {"size from the style", "Presentation from the style", "hidden widget",
+                   "disabled widget", "tooltip_name", "radio buttons split by another widget type",
+                   "style name in two sheets", "named colour with three components",
+                   "inline colour with three components", "style spelt in another letter case",
+                   "buttonType ClickOnPress", "buttonType ClickOnRelease"}
+        self.assertEqual(wanted - covered, set())
+        counts = {l.split()[1]: int(l.split()[2]) for l in lines if l.startswith("widgets ")}
+        self.assertEqual(len(counts), sum(n.endswith(".screen") for _, n, _ in self.copies))
+        stress = [c for path, c in counts.items() if path.endswith("-stressscreen.screen")]
+        self.assertEqual(len(stress), 1)
+        self.assertGreaterEqual(stress[0], 2000)
+        for name in REAL_SCREENS:
+            self.assertTrue(all(c >= 20 for path, c in counts.items() if path.endswith("-" + name)),
+                            name)
 
 
 if __name__ == "__main__":

@@ -2,6 +2,8 @@
 
 #include "app/message_loop.h"
 #include "gfx/graphics_context.h"
+#include "mod/loaded_mod.h"
+#include "render/resource_set.h"
 #include "start/start_window.h"
 
 int run_application()
@@ -9,6 +11,8 @@ int run_application()
     // Outlives every window; released backwards on every way out.
     Gfx::GraphicsContext graphics;
     Gfx::create_graphics_context(graphics);
+    // Every module opened from here on builds its rendering resources in the background.
+    Mod::LoadedMod::set_default_resource_builder(Render::resource_set_builder());
     Start::open_start_window(graphics);
     return App::run_message_loop();
 }

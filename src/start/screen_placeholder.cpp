@@ -9,9 +9,9 @@
 namespace Start {
 
 ScreenPlaceholder::ScreenPlaceholder(Gfx::GraphicsContext* graphics, const std::string& path,
-                                     const std::string& display_name)
-    : m_text(Ui::ansi_to_wide(display_name) + L"\n" + Ui::ansi_to_wide(path) +
-             L"\n\nThe screen editor is not part of this build yet.")
+                                     const std::string& display_name, const std::wstring& summary)
+    : m_text(Ui::ansi_to_wide(display_name) + L"\n" + Ui::ansi_to_wide(path) + L"\n\n" + summary +
+             L"\nThe screen view is not part of this build yet.")
 {
     IDWriteFactory* factory = graphics->dwrite_factory.Get();
     Microsoft::WRL::ComPtr<IDWriteTextFormat> format =

@@ -1,6 +1,6 @@
 #pragma once
-// What opening a screen shows until the editor workspace exists: the screen's path and
-// display name, centred.
+// What opening a screen shows until the editor workspace exists: the screen's path,
+// display name and a summary of what was built from it, centred.
 
 #include "gfx/graphics_context.h"
 #include "ui/element.h"
@@ -14,7 +14,8 @@ namespace Start {
 
 class ScreenPlaceholder : public Ui::Element {
 public:
-    ScreenPlaceholder(Gfx::GraphicsContext* graphics, const std::string& path, const std::string& display_name);
+    ScreenPlaceholder(Gfx::GraphicsContext* graphics, const std::string& path, const std::string& display_name,
+                      const std::wstring& summary);
 
     const std::wstring& text() const { return m_text; }
 

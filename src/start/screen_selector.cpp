@@ -1,6 +1,7 @@
 #include "start/screen_selector.h"
 
 #include "app/dwrite_calls.h"
+#include "screen/screen_document.h"
 #include "start/display_name.h"
 #include "start/screen_placeholder.h"
 #include "ui/ansi_text.h"
@@ -40,9 +41,11 @@ std::wstring ScreenSelector::cell_text(std::size_t column, const std::string& pa
 
 std::unique_ptr<Ui::Element> ScreenSelector::make_detail(const std::string& path)
 {
-    auto placeholder = std::make_unique<ScreenPlaceholder>(graphics(), path, make_display_name(path));
     m_mod->wait_until_loaded(screen_open_wait_ms);
-    return placeholder;
+    // A screen that does not load fails here, with the document's message.
+    Screen::ScreenDocument document(graphics(), *m_mod, path);
+    const std::wstring summary = std::to_wstring(document.widget_count()) + L" widgets built.";
+    return std::make_unique<ScreenPlaceholder>(graphics(), path, make_display_name(path), summary);
 }
 
 } // namespace Start

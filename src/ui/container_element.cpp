@@ -66,14 +66,18 @@ std::unique_ptr<DragTracker> ContainerElement::begin_drag(float x, float y, Mous
 
 void ContainerElement::draw(ID2D1RenderTarget* target)
 {
+#ifdef _WIN32
     D2D1_MATRIX_3X2_F saved;
     target->GetTransform(&saved);
     for (std::size_t i = m_children.size(); i-- > 0;) {
         Element& child = *m_children[i];
-        target->SetTransform(child.transform() * saved);
+        target->SetTransform(multiply(child.transform(), saved));
         child.draw(target);
     }
     target->SetTransform(saved);
+#else
+    (void)target; // no render targets without Windows
+#endif
 }
 
 Element* ContainerElement::insert_child(std::unique_ptr<Element>&& child, Element* after)

@@ -5,7 +5,7 @@
 
 namespace Ui {
 
-Element::Element() : m_transform(D2D1::Matrix3x2F::Identity()) {}
+Element::Element() : m_transform(identity_transform()) {}
 
 Element::~Element()
 {

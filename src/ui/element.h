@@ -8,7 +8,7 @@
 #include "ui/hit_result.h"
 #include "ui/pointer_input.h"
 
-#include <d2d1.h>
+#include "ui/d2d_types.h"
 
 #include <cstdint>
 #include <memory>

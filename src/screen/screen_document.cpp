@@ -1,0 +1,257 @@
+#include "screen/screen_document.h"
+
+#include "mod/loaded_mod.h"
+#include "render/resource_set.h"
+#include "screen/widget.h"
+
+#include <stdexcept>
+
+namespace Screen {
+
+const ColourTable* colours_of(const Mod::LoadedMod& mod)
+{
+    const auto* resources = dynamic_cast<const Render::ResourceSet*>(mod.resources());
+    return resources ? resources->colours() : nullptr;
+}
+
+ScreenDocument::ScreenDocument(Gfx::GraphicsContext* graphics, const Mod::LoadedMod& mod, const std::string& path)
+    : ScreenDocument(graphics, ScreenSources{mod.files(), colours_of(mod), &mod}, path)
+{
+}
+
+ScreenDocument::ScreenDocument(Gfx::GraphicsContext* graphics, ScreenSources sources, const std::string& path,
+                               const ScriptLimits& limits)
+    : m_graphics(graphics), m_sources(std::move(sources)), m_path(path), m_limits(limits)
+{
+    try {
+        build(path);
+    } catch (...) {
+        release_contents();
+        throw;
+    }
+}
+
+ScreenDocument::~ScreenDocument()
+{
+    release_contents();
+}
+
+void ScreenDocument::release_contents()
+{
+    // Widgets release their registry entries while the state is still open.
+    m_closing = true;
+    m_emphasized = nullptr;
+    m_shown_tooltip = nullptr;
+    m_path_marked.clear();
+    clear_children();
+    m_widgets = nullptr;
+    m_tooltip_widgets = nullptr;
+    m_lua.reset();
+}
+
+void ScreenDocument::build(const std::string& path)
+{
+    Mod::BlobPtr file = m_sources.files ? m_sources.files->read(path) : nullptr;
+    if (!file)
+        throw std::runtime_error("Cannot open screen file " + path);
+
+    m_lua = create_script_state(m_limits);
+    lua_State* L = m_lua.get();
+    open_string_methods(L);
+
+    const char* step = "load";
+    int status = load_chunk(L, std::move(file));
+    if (status == LUA_OK)
+        status = run(L, 0);
+    if (status == LUA_OK) {
+        lua_pushcfunction(L, load_style_sheets);
+        lua_pushlightuserdata(L, this);
+        if (run(L, 1) != LUA_OK)
+            lua_pop(L, 1); // a broken sheet never stops the screen
+        step = "instantiate";
+        lua_pushcfunction(L, instantiate);
+        lua_pushlightuserdata(L, this);
+        status = run(L, 1);
+    }
+    if (status != LUA_OK) {
+        std::string message = std::string("Cannot ") + step + " screen file " + path + ": " + error_text(L);
+        throw std::runtime_error(message);
+    }
+    lua_settop(L, 0);
+}
+
+int ScreenDocument::load_style_sheets(lua_State* state)
+{
+    return host_function_guard(state, [](lua_State* L) {
+        auto* document = static_cast<ScreenDocument*>(lua_touserdata(L, 1));
+        if (document->m_sources.files)
+            document->m_styles.load(L, *document->m_sources.files);
+        return 0;
+    });
+}
+
+int ScreenDocument::instantiate(lua_State* state)
+{
+    return host_function_guard(state, [](lua_State* L) {
+        auto* document = static_cast<ScreenDocument*>(lua_touserdata(L, 1));
+        lua_getglobal(L, "Screen");
+        if (!lua_istable(L, -1))
+            return 0;
+        const int screen = lua_gettop(L);
+        lua_getfield(L, screen, "TooltipWidgets");
+        if (std::unique_ptr<Widget> tooltips = create_widget(document, L))
+            document->m_tooltip_widgets = document->insert(std::move(tooltips), nullptr);
+        lua_settop(L, screen);
+        lua_getfield(L, screen, "Widgets");
+        // Behind the tooltip widgets, which show over the screen they explain.
+        if (std::unique_ptr<Widget> widgets = create_widget(document, L))
+            document->m_widgets = document->insert(std::move(widgets), document->last_child());
+        lua_settop(L, screen);
+        return 0;
+    });
+}
+
+D2D1_MATRIX_3X2_F ScreenDocument::transform() const
+{
+    D2D1_MATRIX_3X2_F m = m_transform;
+    m.m11 = m_width;
+    m.m12 = 0.0f;
+    m.m21 = 0.0f;
+    m.m22 = m_height;
+    return m;
+}
+
+Ui::HitResult ScreenDocument::hit_test(float x, float y)
+{
+    // Local coordinates are document units: the screen is the unit square.
+    return x >= 0.0f && x < 1.0f && y >= 0.0f && y < 1.0f ? Ui::HitResult::yes : Ui::HitResult::no;
+}
+
+void ScreenDocument::add_observer(std::weak_ptr<EditorObserver> observer)
+{
+    m_observers.push_back(std::move(observer));
+}
+
+void ScreenDocument::notify(Widget* widget, int property)
+{
+    // By index: an observer may register another while it is told.
+    for (std::size_t i = 0; i < m_observers.size();) {
+        if (std::shared_ptr<EditorObserver> observer = m_observers[i].lock()) {
+            observer->property_changed(widget, property);
+            ++i;
+        } else {
+            m_observers.erase(m_observers.begin() + static_cast<std::ptrdiff_t>(i));
+        }
+    }
+}
+
+void ScreenDocument::set_path_mark(Widget* widget, bool shown)
+{
+    for (std::size_t i = 0; i < widget->child_count(); ++i) {
+        if (auto* child = dynamic_cast<Widget*>(widget->child(i))) {
+            child->set_force_shown(shown);
+            m_path_marked.push_back(child);
+        }
+    }
+    for (Ui::Element* up = widget; up && up != this; up = up->parent()) {
+        if (auto* ancestor = dynamic_cast<Widget*>(up)) {
+            ancestor->set_force_shown(shown);
+            m_path_marked.push_back(ancestor);
+        }
+    }
+}
+
+void ScreenDocument::set_emphasized(Widget* widget)
+{
+    for (Widget* marked : m_path_marked)
+        marked->set_force_shown(false);
+    m_path_marked.clear();
+    m_emphasized = live_widget(widget);
+    if (m_emphasized)
+        set_path_mark(m_emphasized, true);
+    invalidate();
+}
+
+void ScreenDocument::set_dim(float factor)
+{
+    m_dim = factor;
+    invalidate();
+}
+
+bool ScreenDocument::push_style(lua_State* state, const std::optional<std::string>& sheet,
+                                const std::optional<std::string>& style) const
+{
+    return m_styles.push_style(state, sheet ? sheet->c_str() : nullptr, style ? style->c_str() : nullptr);
+}
+
+std::vector<StyleName> ScreenDocument::styles_for_type(std::string_view widget_type) const
+{
+    return m_styles.styles_for_type(widget_type);
+}
+
+void ScreenDocument::show_tooltip(Widget* tooltip, const std::string& text)
+{
+    if (m_shown_tooltip && m_shown_tooltip != tooltip)
+        hide_shown_tooltip();
+    m_shown_tooltip = tooltip;
+    if (tooltip)
+        tooltip->set_text(text);
+}
+
+void ScreenDocument::hide_shown_tooltip()
+{
+    Widget* shown = m_shown_tooltip;
+    m_shown_tooltip = nullptr;
+    if (shown)
+        shown->set_text(std::string());
+}
+
+void ScreenDocument::widget_created(Widget* widget)
+{
+    m_live_widgets.insert(widget);
+}
+
+void ScreenDocument::widget_destroyed(Widget* widget)
+{
+    m_live_widgets.erase(widget);
+    if (m_closing)
+        return;
+    if (m_shown_tooltip == widget)
+        m_shown_tooltip = nullptr;
+    for (std::size_t i = 0; i < m_path_marked.size();) {
+        if (m_path_marked[i] == widget)
+            m_path_marked.erase(m_path_marked.begin() + static_cast<std::ptrdiff_t>(i));
+        else
+            ++i;
+    }
+    if (m_emphasized == widget) {
+        // Its ancestors live on: they must not stay shown for it.
+        for (Widget* marked : m_path_marked)
+            marked->set_force_shown(false);
+        m_path_marked.clear();
+        m_emphasized = nullptr;
+    }
+    // Rare (a rebuilt part that was some widget's tooltip), so a walk is fine.
+    if (widget->is_tooltip_target()) {
+        for (const Widget* live : m_live_widgets)
+            const_cast<Widget*>(live)->forget_tooltip_widget(widget);
+    }
+}
+
+Widget* ScreenDocument::live_widget(void* candidate) const
+{
+    auto* widget = static_cast<Widget*>(candidate);
+    return widget && m_live_widgets.count(widget) ? widget : nullptr;
+}
+
+ScreenDocument::BuildLevel::BuildLevel(ScreenDocument& document, lua_State* state) : m_document(document)
+{
+    if (document.m_build_depth >= max_nesting)
+        luaL_error(state, "widget tables are nested more than %d deep", max_nesting);
+    if (document.m_live_widgets.size() + document.m_live_items >= max_elements)
+        luaL_error(state, "the screen has more than %d widgets and items", static_cast<int>(max_elements));
+    luaL_checkstack(state, 16, "widget tables");
+    ++document.m_build_depth;
+}
+
+} // namespace Screen

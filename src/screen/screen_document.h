@@ -1,0 +1,140 @@
+#pragma once
+// One opened screen: its script evaluated in a Lua state of its own, the mod's style
+// sheets, the widget tree and tooltip widgets built from the global `Screen` table, the
+// editor's observers and its emphasis state. Its coordinates are normalised: (0, 0) to
+// (1, 1) covers the whole screen, whatever size the element has.
+
+#include "fs/file_source.h"
+#include "screen/colour_table.h"
+#include "screen/editor_observer.h"
+#include "screen/script_state.h"
+#include "screen/style_sheets.h"
+#include "ui/container_element.h"
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+namespace Gfx {
+struct GraphicsContext;
+}
+
+namespace Mod {
+class LoadedMod;
+}
+
+namespace Screen {
+
+class Widget;
+
+// What a document reads: the mod's file system and colour table, and the mod itself
+// for its texts (null where there is none, as in tests).
+struct ScreenSources {
+    std::shared_ptr<const Mod::FileSource> files;
+    const ColourTable* colours = nullptr;
+    const Mod::LoadedMod* mod = nullptr;
+};
+
+// The colour table of a loaded mod's resources, or null.
+const ColourTable* colours_of(const Mod::LoadedMod& mod);
+
+class ScreenDocument : public Ui::ContainerElement {
+public:
+    // Bounds on what one screen may build: a script cannot nest widget tables deeper, or
+    // make the editor build more widgets and items, however its tables refer to each other.
+    static constexpr int max_nesting = 200;
+    static constexpr std::size_t max_elements = 200000;
+
+    // Throws std::runtime_error "Cannot open screen file <path>" or "Cannot load|
+    // instantiate screen file <path>: <Lua message>".
+    ScreenDocument(Gfx::GraphicsContext* graphics, const Mod::LoadedMod& mod, const std::string& path);
+    ScreenDocument(Gfx::GraphicsContext* graphics, ScreenSources sources, const std::string& path,
+                   const ScriptLimits& limits = ScriptLimits());
+    ~ScreenDocument() override;
+
+    D2D1_MATRIX_3X2_F transform() const override;
+    Ui::HitResult hit_test(float x, float y) override;
+
+    void add_observer(std::weak_ptr<EditorObserver> observer);
+    // property_changed on every live observer, in registration order.
+    void notify(Widget* widget, int property);
+
+    void set_emphasized(Widget* widget);
+    Widget* emphasized() const { return m_emphasized; }
+    void set_dim(float factor);
+    float dim() const { return m_dim; }
+
+    Widget* widgets() const { return m_widgets; }
+    // Every widget built, tooltip widgets and composite parts included.
+    std::size_t widget_count() const { return m_live_widgets.size(); }
+    Widget* tooltip_widgets() const { return m_tooltip_widgets; }
+    lua_State* lua() const { return m_lua.get(); }
+    const std::string& path() const { return m_path; }
+    const ColourTable* colours() const { return m_sources.colours; }
+    const Mod::LoadedMod* mod() const { return m_sources.mod; }
+    Gfx::GraphicsContext* graphics() const { return m_graphics; }
+
+    // Style sheets (see StyleSheets). push_style may raise Lua errors.
+    bool push_style(lua_State* state, const std::optional<std::string>& sheet,
+                    const std::optional<std::string>& style) const;
+    std::vector<StyleName> styles_for_type(std::string_view widget_type) const;
+    bool styles_loaded() const { return m_styles.loaded(); }
+
+    // The tooltip widget whose text a hovered widget has set, if any.
+    Widget* shown_tooltip() const { return m_shown_tooltip; }
+    // Shows `text` in `tooltip`, clearing the one shown before.
+    void show_tooltip(Widget* tooltip, const std::string& text);
+    // Clears the shown tooltip's text and forgets it.
+    void hide_shown_tooltip();
+
+    // Widgets report their life here, so that nothing the document keeps dangles.
+    void widget_created(Widget* widget);
+    void widget_destroyed(Widget* widget);
+    // `candidate` when it is a widget of this document that is alive, else null.
+    Widget* live_widget(void* candidate) const;
+    void item_created() { ++m_live_items; }
+    void item_destroyed() { --m_live_items; }
+
+    // Counts one widget or item being built and one level of nesting for as long as it
+    // lives; raises a Lua error past max_nesting or max_elements.
+    class BuildLevel {
+    public:
+        BuildLevel(ScreenDocument& document, lua_State* state);
+        ~BuildLevel() { --m_document.m_build_depth; }
+        BuildLevel(const BuildLevel&) = delete;
+        BuildLevel& operator=(const BuildLevel&) = delete;
+
+    private:
+        ScreenDocument& m_document;
+    };
+
+private:
+    static int load_style_sheets(lua_State* state);
+    static int instantiate(lua_State* state);
+    void build(const std::string& path);
+    void release_contents();
+    void set_path_mark(Widget* widget, bool shown);
+
+    std::vector<std::weak_ptr<EditorObserver>> m_observers;
+    StyleSheets m_styles;
+    Gfx::GraphicsContext* m_graphics;
+    ScreenSources m_sources;
+    std::string m_path;
+    ScriptLimits m_limits;
+    ScriptState m_lua;
+    Widget* m_shown_tooltip = nullptr;
+    Widget* m_widgets = nullptr;         // owned as a child
+    Widget* m_tooltip_widgets = nullptr; // owned as a child
+    Widget* m_emphasized = nullptr;
+    float m_dim = 1.0f;
+    std::vector<Widget*> m_path_marked; // widgets whose path mark set_emphasized set
+    std::unordered_set<const Widget*> m_live_widgets;
+    std::size_t m_live_items = 0;
+    int m_build_depth = 0;
+    bool m_closing = false;
+};
+
+} // namespace Screen

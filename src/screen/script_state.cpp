@@ -1,0 +1,228 @@
+#include "screen/script_state.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <string>
+
+namespace Screen {
+
+namespace {
+
+// What a state has used of its limits; the allocator's user data.
+struct StateAccount {
+    std::size_t memory_used = 0;
+    std::size_t memory_limit = 0;
+    std::uint64_t instructions_run = 0;
+    std::uint64_t instruction_limit = 0;
+};
+
+// How many instructions run between two looks at the budget.
+constexpr int budget_step = 10000;
+
+StateAccount* account_of(lua_State* state)
+{
+    void* account = nullptr;
+    lua_getallocf(state, &account);
+    return static_cast<StateAccount*>(account);
+}
+
+void* allocate(void* user, void* block, std::size_t old_size, std::size_t new_size)
+{
+    auto* account = static_cast<StateAccount*>(user);
+    if (!block)
+        old_size = 0; // then it only tells the kind of object
+    if (new_size == 0) {
+        std::free(block);
+        account->memory_used -= old_size;
+        return nullptr;
+    }
+    // A refusal becomes Lua's own memory error in the protected call that asked.
+    if (new_size > old_size && new_size - old_size > account->memory_limit - account->memory_used)
+        return nullptr;
+    void* moved = std::realloc(block, new_size);
+    if (moved)
+        account->memory_used = account->memory_used - old_size + new_size;
+    return moved;
+}
+
+int panic(lua_State* state)
+{
+    const char* message = lua_tostring(state, -1);
+    std::fprintf(stderr, "PANIC: unprotected error in call to Lua API (%s)\n", message ? message : "(null)");
+    std::fflush(stderr);
+    return 0;
+}
+
+void count_instructions(lua_State* state, lua_Debug*)
+{
+    StateAccount* account = account_of(state);
+    account->instructions_run += budget_step;
+    if (account->instructions_run > account->instruction_limit)
+        luaL_error(state, "%s (%f million)", instruction_budget_message,
+                   static_cast<double>(account->instruction_limit) / 1e6);
+}
+
+void restart_budget(lua_State* state)
+{
+    account_of(state)->instructions_run = 0;
+}
+
+// Standard `next(t [, k])`.
+int next_entry(lua_State* state)
+{
+    luaL_checktype(state, 1, LUA_TTABLE);
+    lua_settop(state, 2); // a missing key is nil
+    if (lua_next(state, 1))
+        return 2;
+    lua_pushnil(state);
+    return 1;
+}
+
+struct ProtectedBody {
+    const std::function<void(lua_State*)>* body;
+    std::exception_ptr failure;
+};
+
+int run_protected_body(lua_State* state)
+{
+    auto* call = static_cast<ProtectedBody*>(lua_touserdata(state, 1));
+    lua_remove(state, 1);
+    bool failed = false;
+    try {
+        (*call->body)(state);
+    } catch (const std::exception&) {
+        // Only our own exceptions: Lua's errors are exceptions too and must travel on.
+        call->failure = std::current_exception();
+        failed = true;
+    }
+    if (failed) {
+        lua_pushliteral(state, "host failure");
+        return lua_error(state);
+    }
+    return 0;
+}
+
+} // namespace
+
+const char* const instruction_budget_message = "script stopped: it ran more instructions than allowed";
+
+void ScriptStateDeleter::operator()(lua_State* state) const
+{
+    StateAccount* account = account_of(state);
+    lua_close(state);
+    delete account;
+}
+
+ScriptState create_script_state(const ScriptLimits& limits)
+{
+    auto account = std::make_unique<StateAccount>();
+    account->memory_limit = limits.memory_bytes;
+    account->instruction_limit = limits.instructions;
+    lua_State* state = lua_newstate(allocate, account.get());
+    if (!state)
+        throw std::bad_alloc();
+    account.release(); // the deleter frees it after lua_close
+    ScriptState owned(state);
+    lua_atpanic(state, panic);
+    lua_sethook(state, count_instructions, LUA_MASKCOUNT, budget_step);
+    return owned;
+}
+
+void open_string_methods(lua_State* state)
+{
+    protected_call(state, [](lua_State* L) {
+        lua_pushcfunction(L, luaopen_string);
+        lua_call(L, 0, 0);
+        // The library sets itself as the strings' index table and registers no global.
+        // Only nine of its functions are offered: no patterns and no dump.
+        lua_pushliteral(L, "");
+        if (lua_getmetatable(L, -1)) {
+            lua_getfield(L, -1, "__index");
+            if (lua_istable(L, -1)) {
+                for (const char* name : {"dump", "find", "gmatch", "gsub", "match"}) {
+                    lua_pushnil(L);
+                    lua_setfield(L, -2, name);
+                }
+            }
+        }
+    });
+}
+
+void register_next(lua_State* state)
+{
+    protected_call(state, [](lua_State* L) {
+        lua_pushcfunction(L, next_entry);
+        lua_setglobal(L, "next");
+    });
+}
+
+int load_chunk(lua_State* state, Mod::BlobPtr file)
+{
+    if (!file) {
+        lua_pushliteral(state, "File not found");
+        return LUA_ERRFILE;
+    }
+    restart_budget(state);
+    const char* data = reinterpret_cast<const char*>(file->data);
+    int status = luaL_loadbufferx(state, data ? data : "", file->size, "@slice", "t");
+    file.reset();
+    return status;
+}
+
+int run(lua_State* state, int nargs)
+{
+    restart_budget(state);
+    return lua_pcall(state, nargs, 0, 0);
+}
+
+std::string error_text(lua_State* state, int index)
+{
+    std::size_t length = 0;
+    if (lua_type(state, index) == LUA_TSTRING || lua_type(state, index) == LUA_TNUMBER) {
+        // lua_tolstring turns a number into text in place; a copy keeps the slot as is.
+        lua_pushvalue(state, index);
+        const char* text = lua_tolstring(state, -1, &length);
+        std::string result(text, length);
+        lua_pop(state, 1);
+        return result;
+    }
+    return std::string("(error object is a ") + lua_typename(state, lua_type(state, index)) + " value)";
+}
+
+void protected_call(lua_State* state, const std::function<void(lua_State*)>& body)
+{
+    const int height = lua_gettop(state);
+    if (!lua_checkstack(state, 2))
+        throw ScriptError("not enough Lua stack");
+    ProtectedBody call{&body, nullptr};
+    restart_budget(state);
+    lua_pushcfunction(state, run_protected_body);
+    lua_pushlightuserdata(state, &call);
+    int status = lua_pcall(state, 1, 0, 0);
+    if (status == LUA_OK) {
+        lua_settop(state, height);
+        return;
+    }
+    std::string message = error_text(state);
+    lua_settop(state, height);
+    if (call.failure)
+        std::rethrow_exception(call.failure);
+    throw ScriptError(message);
+}
+
+int host_function_guard(lua_State* state, const std::function<int(lua_State*)>& body)
+{
+    std::string message;
+    try {
+        return body(state);
+    } catch (const std::bad_alloc&) {
+        message = "not enough memory";
+    } catch (const std::exception& failure) {
+        message = failure.what();
+    }
+    lua_pushlstring(state, message.data(), message.size());
+    return lua_error(state);
+}
+
+} // namespace Screen

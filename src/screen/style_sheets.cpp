@@ -1,0 +1,136 @@
+#include "screen/style_sheets.h"
+
+#include "fs/name_order.h"
+#include "platform/debug_output.h"
+#include "screen/case_insensitive_table.h"
+#include "screen/script_state.h"
+#include "screen/value_readers.h"
+
+namespace Screen {
+
+namespace {
+
+char upper(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+} // namespace
+
+const char* const StyleSheets::folder = "art/ui/styles/";
+
+std::optional<std::string> sheet_name_for_file(std::string_view file_name)
+{
+    constexpr std::string_view extension = ".styles";
+    if (!Mod::name_ends_with_ignoring_case(file_name, extension))
+        return std::nullopt;
+    std::string name(file_name.substr(0, file_name.size() - extension.size()));
+    if (name.size() >= 2 && Mod::names_equal_ignoring_case(std::string_view(name).substr(0, 2), "ui")) {
+        name[0] = 'U';
+        name[1] = 'I';
+    } else if (!name.empty()) {
+        name[0] = upper(name[0]);
+    }
+    constexpr std::string_view ending = "styles";
+    if (Mod::name_ends_with_ignoring_case(name, ending))
+        name[name.size() - ending.size()] = 'S';
+    return name;
+}
+
+void StyleSheets::load(lua_State* state, const Mod::FileSource& files)
+{
+    std::vector<std::string> names;
+    files.list(folder, names);
+    luaL_checkstack(state, 4, "style sheets");
+    make_case_insensitive_table(state, static_cast<int>(std::min<std::size_t>(names.size() * 2, 1 << 20)));
+    const int sheets = lua_gettop(state);
+    for (const std::string& file_name : names) {
+        std::optional<std::string> sheet_name = sheet_name_for_file(file_name);
+        if (!sheet_name)
+            continue;
+        Mod::BlobPtr file = files.read(folder + file_name);
+        if (!file)
+            continue;
+        const int height = lua_gettop(state);
+        lua_newtable(state);
+        if (load_chunk(state, std::move(file)) == LUA_OK) {
+            lua_pushvalue(state, -2);
+            lua_setupvalue(state, -2, 1); // the sheet's own globals stand in for _ENV
+            if (run(state, 0) == LUA_OK) {
+                lua_pushvalue(state, sheets);
+                lua_pushvalue(state, height + 1);
+                register_sheet(state, *sheet_name);
+            }
+        }
+        lua_settop(state, height);
+    }
+    lua_pushvalue(state, sheets);
+    m_sheets_ref = luaL_ref(state, LUA_REGISTRYINDEX);
+}
+
+// Stack: ..., sheets, globals of the sheet.
+void StyleSheets::register_sheet(lua_State* state, const std::string& sheet_name)
+{
+    const int globals = lua_gettop(state);
+    const int sheets = globals - 1;
+    lua_getfield(state, globals, "StyleSheet");
+    lua_getfield(state, -1, "Styles"); // a missing StyleSheet raises here
+    const int styles = lua_gettop(state);
+    const std::size_t count = lua_istable(state, styles) ? lua_rawlen(state, styles) : 0;
+    if (count > max_styles - m_style_count)
+        luaL_error(state, "too many styles (more than %d)", static_cast<int>(max_styles));
+    m_style_count += count;
+    make_case_insensitive_table(state, static_cast<int>(count * 2));
+    const int table = lua_gettop(state);
+    // Backwards, so that a name given twice keeps its first entry.
+    for (std::size_t i = count; i >= 1; --i) {
+        lua_rawgeti(state, styles, static_cast<lua_Integer>(i));
+        const int entry = lua_gettop(state);
+        lua_getfield(state, entry, "name");
+        std::string name = read_required_text(state, -1);
+        lua_getfield(state, entry, "type");
+        std::string type = read_required_text(state, -1);
+        m_styles_by_type[type].emplace_back(sheet_name, name);
+        lua_pushvalue(state, entry + 1); // the name as the script gave it
+        lua_pushvalue(state, entry);
+        lua_settable(state, table);
+        lua_settop(state, table);
+    }
+    lua_pushlstring(state, sheet_name.data(), sheet_name.size());
+    lua_pushvalue(state, table);
+    lua_settable(state, sheets);
+    lua_settop(state, globals);
+}
+
+bool StyleSheets::push_style(lua_State* state, const char* sheet, const char* style) const
+{
+    if (!sheet || !style)
+        return false;
+    const int height = lua_gettop(state);
+    luaL_checkstack(state, 3, "style lookup");
+    lua_rawgeti(state, LUA_REGISTRYINDEX, m_sheets_ref);
+    if (lua_istable(state, -1)) {
+        lua_getfield(state, -1, sheet);
+        if (lua_istable(state, -1)) {
+            lua_getfield(state, -1, style);
+            if (lua_istable(state, -1)) {
+                lua_replace(state, height + 1);
+                lua_settop(state, height + 1);
+                return true;
+            }
+        }
+    }
+    lua_settop(state, height);
+    Platform::debug_output(std::string("Could not load style ") + style + " from sheet " + sheet + ".\n");
+    return false;
+}
+
+std::vector<StyleName> StyleSheets::styles_for_type(std::string_view widget_type) const
+{
+    std::string key(widget_type);
+    key += "Style";
+    auto found = m_styles_by_type.find(key);
+    return found == m_styles_by_type.end() ? std::vector<StyleName>() : found->second;
+}
+
+} // namespace Screen

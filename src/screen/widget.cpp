@@ -1,0 +1,380 @@
+#include "screen/widget.h"
+
+#include "screen/presentation_item.h"
+#include "screen/screen_document.h"
+#include "screen/script_state.h"
+#include "screen/value_readers.h"
+#include "screen/widget_types.h"
+
+#include <stdexcept>
+
+namespace Screen {
+
+const char* const Widget::default_name = "Untitled";
+
+Widget::Widget(ScreenDocument* screen) : m_screen(screen)
+{
+    m_width = 1.0f;
+    m_height = 1.0f;
+    m_screen->widget_created(this);
+}
+
+Widget::~Widget()
+{
+    // Children first, while the name entries and the document are still there for them.
+    clear_children();
+    m_art.clear();
+    release_reference();
+    m_screen->widget_destroyed(this);
+}
+
+void Widget::release_reference()
+{
+    if (!m_lua)
+        return;
+    lua_State* lua = m_lua;
+    const int ref = m_ref;
+    m_lua = nullptr;
+    m_ref = LUA_NOREF;
+    try {
+        protected_call(lua, [&](lua_State* L) {
+            // Another widget may have taken the name since; its entry stays.
+            lua_pushlstring(L, m_name.data(), m_name.size());
+            lua_rawget(L, LUA_REGISTRYINDEX);
+            const bool names_this = lua_touserdata(L, -1) == this;
+            lua_pop(L, 1);
+            if (names_this) {
+                lua_pushlstring(L, m_name.data(), m_name.size());
+                lua_pushnil(L);
+                lua_rawset(L, LUA_REGISTRYINDEX);
+            }
+            luaL_unref(L, LUA_REGISTRYINDEX, ref);
+        });
+    } catch (const std::exception&) {
+        // Only a failing allocation gets here; the state is then closed with the document,
+        // and the document no longer knows this widget whatever the registry says.
+    }
+}
+
+bool Widget::type_is(Keyword keyword) const
+{
+    return m_type && is_keyword(*m_type, keyword);
+}
+
+void Widget::notify(int property)
+{
+    m_screen->notify(this, property);
+}
+
+void Widget::push_table(lua_State* state) const
+{
+    if (m_lua)
+        lua_rawgeti(state, LUA_REGISTRYINDEX, m_ref);
+    else
+        lua_pushnil(state);
+}
+
+void Widget::require_attached(const char* field) const
+{
+    if (!m_lua)
+        throw std::runtime_error(std::string("Cannot set Widget::") + field + " until attached to Lua.");
+}
+
+void Widget::load(lua_State* state)
+{
+    if (m_lua) {
+        luaL_unref(m_lua, LUA_REGISTRYINDEX, m_ref);
+        m_lua = nullptr;
+        m_ref = LUA_NOREF;
+    }
+    if (!lua_istable(state, -1))
+        return;
+    luaL_checkstack(state, 8, "widget");
+    const int table = lua_gettop(state);
+    lua_pushvalue(state, table);
+    m_ref = luaL_ref(state, LUA_REGISTRYINDEX);
+    m_lua = state;
+
+    lua_getfield(state, table, "type");
+    m_type = text_at(state, -1);
+    lua_getfield(state, table, "name");
+    std::optional<std::string> name = read_text(state, -1);
+    m_name = name ? *name : default_name;
+    lua_pushlstring(state, m_name.data(), m_name.size());
+    lua_pushlightuserdata(state, this);
+    lua_rawset(state, LUA_REGISTRYINDEX);
+
+    lua_getfield(state, table, "style");
+    auto style = read_style(state, -1);
+    m_style_sheet = std::move(style.first);
+    m_style_name = std::move(style.second);
+
+    lua_getfield(state, table, "position");
+    Vector2 position = read_point(state, -1);
+    m_transform.dx = position.x;
+    m_transform.dy = position.y;
+    notify(Property::rectangle);
+    lua_settop(state, table);
+
+    read_size(state, table);
+    read_art(state, table);
+
+    lua_getfield(state, table, "visible");
+    m_is_visible = read_switch(state, -1);
+    lua_getfield(state, table, "text");
+    m_text = read_text(state, -1);
+    lua_getfield(state, table, "tooltip_text");
+    std::optional<std::string> tooltip = read_text(state, -1);
+    m_tooltip = tooltip ? *tooltip : std::string();
+    lua_getfield(state, table, "tooltip_name");
+    lua_rawget(state, LUA_REGISTRYINDEX);
+    m_tooltip_widget = m_screen->live_widget(lua_islightuserdata(state, -1) ? lua_touserdata(state, -1) : nullptr);
+    if (m_tooltip_widget)
+        m_tooltip_widget->m_is_tooltip_target = true;
+    lua_settop(state, table);
+    load_parts(state, table, false);
+}
+
+void Widget::push_own_or_styled(lua_State* state, int table, const char* key, bool& from_style)
+{
+    luaL_checkstack(state, 4, "widget");
+    lua_getfield(state, table, key);
+    from_style = lua_isnil(state, -1);
+    if (!from_style)
+        return;
+    lua_pop(state, 1);
+    if (m_screen->push_style(state, m_style_sheet, m_style_name)) {
+        lua_getfield(state, -1, key);
+        lua_remove(state, -2);
+    } else {
+        lua_pushnil(state);
+    }
+}
+
+void Widget::read_size(lua_State* state, int table)
+{
+    push_own_or_styled(state, table, "size", m_size_from_style);
+    Vector2 size = Screen::read_size(state, -1);
+    lua_pop(state, 1);
+    m_width = size.x > 0.0f ? size.x : 0.0f; // and NaN becomes 0
+    m_height = size.y > 0.0f ? size.y : 0.0f;
+    on_resized();
+    notify(Property::rectangle);
+}
+
+void Widget::read_art(lua_State* state, int table)
+{
+    push_own_or_styled(state, table, "Presentation", m_art_from_style);
+    if (lua_istable(state, -1))
+        lua_getfield(state, -1, "Art");
+    else
+        lua_pushnil(state);
+    const int art = lua_gettop(state);
+
+    for (PresentationItem* item : m_art)
+        remove_child(item).reset();
+    m_art.clear();
+    if (lua_istable(state, art)) {
+        std::vector<std::unique_ptr<PresentationItem>> items;
+        for (std::size_t n = lua_rawlen(state, art); n >= 1; --n) {
+            lua_rawgeti(state, art, static_cast<lua_Integer>(n));
+            if (std::unique_ptr<PresentationItem> item = create_item(m_screen, state))
+                items.push_back(std::move(item));
+            lua_pop(state, 1);
+        }
+        // Every item behind every child widget; a later Art entry over an earlier one.
+        for (const auto& item : items)
+            m_art.push_back(item.get());
+        for (std::size_t i = items.size(); i-- > 0;)
+            insert(std::move(items[i]), m_first_child_widget);
+    }
+    lua_pop(state, 2);
+}
+
+Widget* Widget::replace_part(lua_State* state, Widget* part)
+{
+    std::unique_ptr<Widget> replacement = create_widget(m_screen, state);
+    if (part) {
+        if (m_first_child_widget == part)
+            m_first_child_widget = nullptr;
+        remove_child(part).reset();
+    }
+    if (!replacement)
+        return nullptr;
+    Widget* inserted = insert(std::move(replacement), nullptr);
+    if (!m_first_child_widget)
+        m_first_child_widget = inserted;
+    return inserted;
+}
+
+void Widget::load_part(lua_State* state, int table, const char* key, Widget*& part, bool& from_style, bool restyle)
+{
+    if (restyle && !from_style)
+        return;
+    push_own_or_styled(state, table, key, from_style);
+    part = replace_part(state, part);
+    lua_pop(state, 1);
+}
+
+void Widget::reload_styled()
+{
+    if (!m_lua)
+        return;
+    protected_call(m_lua, [this](lua_State* state) {
+        push_table(state);
+        const int table = lua_gettop(state);
+        if (m_size_from_style)
+            read_size(state, table);
+        if (m_art_from_style)
+            read_art(state, table);
+        load_parts(state, table, true);
+    });
+    invalidate();
+}
+
+void Widget::set_bounds(float x, float y, float width, float height)
+{
+    notify(Property::rectangle);
+    if (m_lua) {
+        protected_call(m_lua, [&](lua_State* state) {
+            push_table(state);
+            lua_createtable(state, 2, 0);
+            lua_pushnumber(state, x);
+            lua_rawseti(state, -2, 1);
+            lua_pushnumber(state, y);
+            lua_rawseti(state, -2, 2);
+            lua_setfield(state, -2, "position");
+            if (!m_size_from_style) {
+                lua_createtable(state, 2, 0);
+                lua_pushnumber(state, width);
+                lua_rawseti(state, -2, 1);
+                lua_pushnumber(state, height);
+                lua_rawseti(state, -2, 2);
+                lua_setfield(state, -2, "size");
+            }
+        });
+    }
+    ContainerElement::set_bounds(x, y, width, height);
+}
+
+Ui::Element* Widget::element_at(float x, float y)
+{
+    if (!shown())
+        return nullptr;
+    Ui::Element* found = ContainerElement::element_at(x, y);
+    return found ? found : this;
+}
+
+Ui::HitResult Widget::hit_test(float x, float y)
+{
+    if (!shown())
+        return Ui::HitResult::no;
+    return ContainerElement::hit_test(x, y);
+}
+
+void Widget::draw(ID2D1RenderTarget* target)
+{
+    if (shown())
+        ContainerElement::draw(target);
+}
+
+int Widget::visual_state() const
+{
+    return (m_hover_state & Ui::chain_inside) ? state_hover : state_normal;
+}
+
+void Widget::set_visible(bool visible)
+{
+    require_attached("m_is_visible");
+    protected_call(m_lua, [&](lua_State* state) {
+        push_table(state);
+        lua_pushliteral(state, "visible");
+        lua_pushboolean(state, visible);
+        lua_settable(state, -3);
+    });
+    m_is_visible = visible;
+    notify(Property::visible);
+    invalidate();
+}
+
+void Widget::set_text(const std::string& text)
+{
+    require_attached("m_text");
+    protected_call(m_lua, [&](lua_State* state) {
+        push_table(state);
+        lua_pushliteral(state, "text");
+        lua_pushlstring(state, text.data(), text.size());
+        lua_settable(state, -3);
+    });
+    m_text = text;
+    notify(Property::text);
+    invalidate();
+}
+
+void Widget::set_tooltip(const std::string& text)
+{
+    m_screen->hide_shown_tooltip();
+    require_attached("m_tooltip");
+    protected_call(m_lua, [&](lua_State* state) {
+        push_table(state);
+        lua_pushliteral(state, "tooltip_text");
+        lua_pushlstring(state, text.data(), text.size());
+        lua_settable(state, -3);
+    });
+    m_tooltip = text;
+    notify(Property::tooltip_text);
+    invalidate();
+}
+
+void Widget::set_size_from_style(bool from_style)
+{
+    if (!m_lua) {
+        m_size_from_style = from_style;
+        return;
+    }
+    protected_call(m_lua, [&](lua_State* state) {
+        push_table(state);
+        const int table = lua_gettop(state);
+        lua_pushliteral(state, "size");
+        if (from_style) {
+            if (m_screen->push_style(state, m_style_sheet, m_style_name)) {
+                lua_getfield(state, -1, "size");
+                lua_remove(state, -2);
+            } else {
+                lua_pushnil(state);
+            }
+        } else {
+            lua_createtable(state, 2, 0);
+            lua_pushnumber(state, m_width);
+            lua_rawseti(state, -2, 1);
+            lua_pushnumber(state, m_height);
+            lua_rawseti(state, -2, 2);
+        }
+        lua_settable(state, table);
+        read_size(state, table);
+    });
+    // The style's size now stands in the table too; the choice made here is what counts.
+    m_size_from_style = from_style;
+    invalidate();
+}
+
+void Widget::forget_tooltip_widget(const Widget* destroyed)
+{
+    if (m_tooltip_widget == destroyed)
+        m_tooltip_widget = nullptr;
+}
+
+std::unique_ptr<Widget> create_widget(ScreenDocument* screen, lua_State* state)
+{
+    if (!lua_istable(state, -1))
+        return nullptr;
+    ScreenDocument::BuildLevel level(*screen, state);
+    lua_getfield(state, -1, "type");
+    std::optional<std::string> type = text_at(state, -1);
+    lua_pop(state, 1);
+    std::unique_ptr<Widget> widget = make_widget_of_type(screen, type ? std::string_view(*type) : std::string_view());
+    widget->load(state);
+    return widget;
+}
+
+} // namespace Screen

@@ -1,0 +1,14 @@
+#pragma once
+// The widget class for a `type` text, recognised by its length and hash.
+
+#include "screen/widget.h"
+
+#include <memory>
+#include <string_view>
+
+namespace Screen {
+
+// A plain Widget for an unknown or missing (empty view) type.
+std::unique_ptr<Widget> make_widget_of_type(ScreenDocument* screen, std::string_view type);
+
+} // namespace Screen
