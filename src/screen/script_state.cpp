@@ -178,14 +178,16 @@ int run(lua_State* state, int nargs)
 
 std::string error_text(lua_State* state, int index)
 {
-    std::size_t length = 0;
-    if (lua_type(state, index) == LUA_TSTRING || lua_type(state, index) == LUA_TNUMBER) {
-        // lua_tolstring turns a number into text in place; a copy keeps the slot as is.
-        lua_pushvalue(state, index);
-        const char* text = lua_tolstring(state, -1, &length);
-        std::string result(text, length);
-        lua_pop(state, 1);
-        return result;
+    // Nothing here may allocate in the state: it runs after a failure, unprotected.
+    if (lua_type(state, index) == LUA_TSTRING) {
+        std::size_t length = 0;
+        const char* text = lua_tolstring(state, index, &length);
+        return std::string(text, length);
+    }
+    if (lua_type(state, index) == LUA_TNUMBER) {
+        char text[64];
+        std::snprintf(text, sizeof(text), LUA_NUMBER_FMT, static_cast<double>(lua_tonumber(state, index)));
+        return text;
     }
     return std::string("(error object is a ") + lua_typename(state, lua_type(state, index)) + " value)";
 }

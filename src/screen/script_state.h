@@ -21,7 +21,7 @@ namespace Screen {
 // afresh at every protected call made through this file.
 struct ScriptLimits {
     std::size_t memory_bytes = std::size_t(512) << 20;
-    std::uint64_t instructions = 200'000'000;
+    std::uint64_t instructions = 100'000'000;
 };
 
 struct ScriptStateDeleter {

@@ -44,7 +44,8 @@ std::unique_ptr<Ui::Element> ScreenSelector::make_detail(const std::string& path
     m_mod->wait_until_loaded(screen_open_wait_ms);
     // A screen that does not load fails here, with the document's message.
     Screen::ScreenDocument document(graphics(), *m_mod, path);
-    const std::wstring summary = std::to_wstring(document.widget_count()) + L" widgets built.";
+    const std::size_t count = document.widget_count();
+    const std::wstring summary = std::to_wstring(count) + (count == 1 ? L" widget built." : L" widgets built.");
     return std::make_unique<ScreenPlaceholder>(graphics(), path, make_display_name(path), summary);
 }
 

@@ -243,6 +243,7 @@ TEST_F(StartListsTest, OpeningAScreenShowsItAndTheHeadersGoBackOneListEach)
     ASSERT_NE(placeholder, nullptr);
     EXPECT_NE(placeholder->text().find(L"Art\\UI\\Screens\\mainmenuscreen.screen"), std::wstring::npos);
     EXPECT_NE(placeholder->text().find(L"Main menu"), std::wstring::npos);
+    EXPECT_NE(placeholder->text().find(L" widgets built."), std::wstring::npos) << "the screen was built first";
     // Both headers stack: the module's above the screen list's.
     EXPECT_EQ(root_point(*screens->header(), 0.0f, 0.0f).y, modules->header()->height());
 
@@ -252,6 +253,36 @@ TEST_F(StartListsTest, OpeningAScreenShowsItAndTheHeadersGoBackOneListEach)
     click(*modules->header());
     EXPECT_EQ(modules->detail(), nullptr);
     EXPECT_EQ(modules->child(0), modules->scroll());
+}
+
+TEST_F(StartListsTest, AScreenThatDoesNotLoadShowsItsMessageAndKeepsTheList)
+{
+    TempFolder installation;
+    installation.write("Broken.module", "[global]\nModFolder = Broken\nDataFolder.1 = Data\n");
+    installation.write("Broken\\Data\\Art\\UI\\Screens\\noisy.screen", "print('hello')\n");
+    installation.write("Broken\\Data\\Art\\UI\\Screens\\fine.screen", "Screen = { Widgets = { type = 'Button' } }\n");
+    modules->add_folder(installation.root());
+    Ui::FileEntry* module = entry_named(*modules, "Broken.module");
+    ASSERT_NE(module, nullptr);
+    click(*module);
+    auto* screens = dynamic_cast<ScreenSelector*>(modules->detail());
+    ASSERT_NE(screens, nullptr);
+    screens->mod().wait_until_loaded(10000);
+
+    ErrorBoxCapture boxes;
+    click(*entry_named(*screens, "\\noisy.screen"));
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text,
+              App::window_error_text("Cannot load screen file Art\\UI\\Screens\\noisy.screen: "
+                                     "slice:1: attempt to call global 'print' (a nil value)"));
+    EXPECT_EQ(screens->detail(), nullptr);
+    EXPECT_EQ(screens->child(0), screens->scroll());
+
+    click(*entry_named(*screens, "\\fine.screen"));
+    EXPECT_EQ(boxes.boxes.size(), 1u);
+    auto* placeholder = dynamic_cast<Start::ScreenPlaceholder*>(screens->detail());
+    ASSERT_NE(placeholder, nullptr);
+    EXPECT_NE(placeholder->text().find(L"\n1 widget built."), std::wstring::npos);
 }
 
 TEST_F(StartListsTest, AScreenOpenedBeforeTheModuleHasLoadedFailsAndWorksLater)
