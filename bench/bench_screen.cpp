@@ -1,0 +1,232 @@
+// Opening the sample's stress screen (2,000+ widgets) as a full document: the script,
+// the mod's style sheets and the widget tree. Compared with the least any editor must
+// do, running the same script in a bare sandboxed state, and measured for memory per
+// widget (the Lua state plus the C++ objects, resident and at the peak of the load).
+
+#include "mod/loaded_mod.h"
+#include "render/resource_set.h"
+#include "screen/screen_document.h"
+#include "screen/script_state.h"
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+// The heap is counted by wrapping glibc's allocator: the Lua states allocate through
+// realloc and the widgets through operator new, and only a wrapper sees both, peak
+// included. Sanitizers bring allocators of their own, so those builds do without.
+#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__)
+#define TVSE_COUNT_HEAP 1
+#include <malloc.h>
+
+extern "C" {
+void* __libc_malloc(std::size_t size);
+void* __libc_calloc(std::size_t count, std::size_t size);
+void* __libc_realloc(void* block, std::size_t size);
+void* __libc_memalign(std::size_t alignment, std::size_t size);
+void __libc_free(void* block);
+}
+
+namespace {
+
+std::atomic<bool> g_counting{false};
+std::atomic<long long> g_in_use{0}; // net bytes since counting started
+std::atomic<long long> g_peak{0};
+
+void counted(void* block, long long sign)
+{
+    if (!block || !g_counting.load(std::memory_order_relaxed))
+        return;
+    const long long change = sign * static_cast<long long>(malloc_usable_size(block));
+    const long long now = g_in_use.fetch_add(change) + change;
+    long long peak = g_peak.load(std::memory_order_relaxed);
+    while (now > peak && !g_peak.compare_exchange_weak(peak, now))
+        ;
+}
+
+} // namespace
+
+extern "C" {
+void* malloc(std::size_t size) noexcept
+{
+    void* block = __libc_malloc(size);
+    counted(block, 1);
+    return block;
+}
+void* calloc(std::size_t count, std::size_t size) noexcept
+{
+    void* block = __libc_calloc(count, size);
+    counted(block, 1);
+    return block;
+}
+void* realloc(void* block, std::size_t size) noexcept
+{
+    counted(block, -1);
+    void* moved = __libc_realloc(block, size);
+    // A failed growth leaves the old block in place.
+    counted(moved ? moved : (size ? block : nullptr), 1);
+    return moved;
+}
+void free(void* block) noexcept
+{
+    counted(block, -1);
+    __libc_free(block);
+}
+void* memalign(std::size_t alignment, std::size_t size) noexcept
+{
+    void* block = __libc_memalign(alignment, size);
+    counted(block, 1);
+    return block;
+}
+void* aligned_alloc(std::size_t alignment, std::size_t size) noexcept
+{
+    return memalign(alignment, size);
+}
+int posix_memalign(void** result, std::size_t alignment, std::size_t size) noexcept
+{
+    if (alignment < sizeof(void*) || (alignment & (alignment - 1)))
+        return 22; // EINVAL
+    void* block = memalign(alignment, size);
+    if (!block)
+        return 12; // ENOMEM
+    *result = block;
+    return 0;
+}
+}
+#endif
+
+namespace {
+
+const char* const stress_path = "Art\\UI\\Screens\\stressscreen.screen";
+
+const Mod::LoadedMod& sample_mod()
+{
+    static const std::unique_ptr<Mod::LoadedMod> mod = [] {
+        auto loaded = std::make_unique<Mod::LoadedMod>();
+        loaded->set_resource_builder(Render::resource_set_builder());
+        loaded->load(nullptr, std::string(TVSE_SAMPLE_DIR) + "/Bastion.module");
+        loaded->wait_until_loaded(60000);
+        return loaded;
+    }();
+    return *mod;
+}
+
+// The script alone: the state every screen needs, its text compiled and run.
+Screen::ScriptState run_script_alone(const Mod::LoadedMod& mod)
+{
+    Screen::ScriptState state = Screen::create_script_state();
+    lua_State* L = state.get();
+    Screen::open_string_methods(L);
+    if (Screen::load_chunk(L, mod.files()->read(stress_path)) != LUA_OK || Screen::run(L, 0) != LUA_OK)
+        throw std::runtime_error(Screen::error_text(L));
+    return state;
+}
+
+std::size_t lua_bytes(lua_State* L)
+{
+    return static_cast<std::size_t>(lua_gc(L, LUA_GCCOUNT, 0)) * 1024 + static_cast<std::size_t>(lua_gc(L, LUA_GCCOUNTB, 0));
+}
+
+// (a) The document as the editor opens it, closed again.
+void BM_StressDocument(benchmark::State& state)
+{
+    const Mod::LoadedMod& mod = sample_mod();
+    std::size_t widgets = 0;
+    for (auto _ : state) {
+        Screen::ScreenDocument document(nullptr, mod, stress_path);
+        widgets = document.widget_count();
+        benchmark::DoNotOptimize(widgets);
+    }
+    state.counters["widgets"] = static_cast<double>(widgets);
+}
+BENCHMARK(BM_StressDocument)->Unit(benchmark::kMillisecond);
+
+// (b) The same script in a bare state, closed again.
+void BM_StressDocument_Baseline_ScriptAlone(benchmark::State& state)
+{
+    const Mod::LoadedMod& mod = sample_mod();
+    try {
+        for (auto _ : state)
+            benchmark::DoNotOptimize(run_script_alone(mod).get());
+    } catch (const std::exception& error) {
+        state.SkipWithError(error.what());
+    }
+}
+BENCHMARK(BM_StressDocument_Baseline_ScriptAlone)->Unit(benchmark::kMillisecond);
+
+// (a) / (b), each iteration timing one of each in turn so that both see the same
+// machine; the build and the close are also shown apart.
+void BM_StressDocument_OverScriptAlone(benchmark::State& state)
+{
+    using Clock = std::chrono::steady_clock;
+    const Mod::LoadedMod& mod = sample_mod();
+    std::chrono::duration<double> build{0}, close{0}, script{0}, script_close{0};
+    for (auto _ : state) {
+        auto t0 = Clock::now();
+        auto document = std::make_unique<Screen::ScreenDocument>(nullptr, mod, stress_path);
+        auto t1 = Clock::now();
+        document.reset();
+        auto t2 = Clock::now();
+        Screen::ScriptState bare = run_script_alone(mod);
+        auto t3 = Clock::now();
+        bare.reset();
+        auto t4 = Clock::now();
+        build += t1 - t0;
+        close += t2 - t1;
+        script += t3 - t2;
+        script_close += t4 - t3;
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["doc_build_ms"] = build.count() * 1e3 / n;
+    state.counters["doc_close_ms"] = close.count() * 1e3 / n;
+    state.counters["script_ms"] = script.count() * 1e3 / n;
+    state.counters["script_close_ms"] = script_close.count() * 1e3 / n;
+    state.counters["ratio"] = (build + close).count() / (script + script_close).count();
+    state.counters["build_ratio"] = build.count() / script.count();
+}
+BENCHMARK(BM_StressDocument_OverScriptAlone)->Unit(benchmark::kMillisecond);
+
+// (c) Bytes per widget of the loaded document: its Lua state (as Lua counts it, and
+// after a full collection), the whole heap it holds, and the heap's peak while loading.
+void BM_StressDocument_Memory(benchmark::State& state)
+{
+    const Mod::LoadedMod& mod = sample_mod();
+    for (auto _ : state) {
+#ifdef TVSE_COUNT_HEAP
+        g_in_use = 0;
+        g_peak = 0;
+        g_counting = true;
+#endif
+        Screen::ScreenDocument document(nullptr, mod, stress_path);
+#ifdef TVSE_COUNT_HEAP
+        const double held = static_cast<double>(g_in_use.load());
+        const double peak = static_cast<double>(g_peak.load());
+        g_counting = false;
+#endif
+        const double widgets = static_cast<double>(document.widget_count());
+        const double lua = static_cast<double>(lua_bytes(document.lua()));
+        lua_gc(document.lua(), LUA_GCCOLLECT, 0);
+        const double lua_live = static_cast<double>(lua_bytes(document.lua()));
+        const double script_lua = static_cast<double>(lua_bytes(run_script_alone(mod).get()));
+        state.counters["widgets"] = widgets;
+        state.counters["lua_B_per_widget"] = lua / widgets;
+        state.counters["lua_live_B_per_widget"] = lua_live / widgets;
+        state.counters["bare_script_lua_B_per_widget"] = script_lua / widgets;
+#ifdef TVSE_COUNT_HEAP
+        // The Lua state's blocks are in the heap too: the rest is the C++ side.
+        state.counters["cpp_B_per_widget"] = (held - lua) / widgets;
+        state.counters["total_B_per_widget"] = held / widgets;
+        state.counters["peak_B_per_widget"] = peak / widgets;
+#endif
+    }
+}
+BENCHMARK(BM_StressDocument_Memory)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
