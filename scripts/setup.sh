@@ -11,7 +11,7 @@ packages=(
   cmake ninja-build g++ make python3
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev libz-mingw-w64-dev
   zlib1g-dev googletest libgtest-dev libbenchmark-dev
-  wine wine64 fonts-wine xvfb xauth x11-apps imagemagick xdotool
+  wine wine64 fonts-wine fonts-dejavu-core xvfb xauth x11-apps imagemagick xdotool
 )
 
 missing=()

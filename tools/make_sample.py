@@ -6,6 +6,9 @@ benchmarks use when no real installation is at hand.
 
 The output is the same, byte for byte, on every run: archive timestamps are fixed,
 every listing is sorted and the random-looking members come from a seeded hash chain.
+The one input from outside is the TrueType fonts, copied from the machine where it has
+them (FONT_FILES), so two machines may differ in those files alone. The textures are
+drawn and block-compressed here.
 The installation is built in memory, written into a temporary sibling folder and then
 swapped in for OUTDIR, so a reader never sees half a sample. When OUTDIR already holds
 exactly these bytes it is left alone (several build trees share one sample).
@@ -17,6 +20,7 @@ Only the Python standard library is used. tools/README.md describes the contents
 """
 
 import hashlib
+import math
 import os
 import shutil
 import struct
@@ -952,7 +956,9 @@ def main_menu_screen():
             widget("Swf", "Logo", style=["Frontend", "LogoMovie"], position=[0.05, 0.04]),
             widget("ArtLabel", "MenuPanel", position=[0.05, 0.3], size=[0.34, 0.6],
                    Presentation=art(rect("panel_fill"), rect("panel_border", border=True),
-                                    line("accent", [0.06, 0.1], [0.94, 0.1]))),
+                                    line("accent", [0.06, 0.1], [0.94, 0.1]),
+                                    graphic(MISSING_TEXTURE, position=[0.8, 0.015],
+                                            size=[0.16, 0.07]))),
             widget("TextLabel", "MenuTitle", style=["Frontend", "Title"], position=[0.07, 0.31],
                    size=[0.3, 0.06], text=ref("Main menu")),
             widget("Group", "MenuButtons", Children=buttons),
@@ -978,8 +984,9 @@ def main_menu_screen():
                    ]),
             widget("Custom", "NewsTicker", style=["Frontend", "NewsTicker"],
                    position=[0.05, 0.915], customProperties="feed=frontend_news;speed=40;loop=1"),
+            # A face the font folder lacks: drawn in the system's font.
             text_label("VersionLabel", "Bastion 1.1", [0.7, 0.96], [0.28, 0.03],
-                       font="gillsans_11", top="menu_text_disabled", horzAlign="Right",
+                       font="copperplate_11", top="menu_text_disabled", horzAlign="Right",
                        multiline=False),
         ]),
     }
@@ -1249,6 +1256,7 @@ def loading_screen():
         "Widgets": widget("Group", "Loading", Children=[
             widget("ArtLabel", "LoadingArt", Presentation=art(
                 graphic("loading/bastion_keep", size=[1, 1]),
+                graphic("frontend/logo", position=[0.66, 0.02], size=[0.3, 0.15]),
                 rect([0, 0, 0, 170], position=[0, 0.62], size=[1, 0.38]))),
             widget("TextLabel", "MissionTitle", style=["UIStyles", "Title"],
                    position=[0.05, 0.05], text=ref(20002)),
@@ -1405,6 +1413,977 @@ def screen_script(name, origin, bodies):
 
 
 # ---------------------------------------------------------------------------
+# Textures: drawing
+# ---------------------------------------------------------------------------
+#
+# The art is drawn here, in pure Python, so it has to be cheap: shapes are filled a row
+# at a time (whole spans by slice assignment, only the edge pixels one by one, with
+# four samples a row and exact coverage along the row), and most textures are small.
+
+SUBROWS = (0.125, 0.375, 0.625, 0.875)
+
+
+def _mix(a, b, t):
+    """The colour t of the way from a to b (tuples of equal length)."""
+    return tuple(int(round(x + (y - x) * t)) for x, y in zip(a, b))
+
+
+def _opaque(rgb, alpha=255):
+    return tuple(rgb[:3]) + (alpha,)
+
+
+def _hash(*values):
+    """A small deterministic integer hash (per-brick and per-tile variety)."""
+    h = 2166136261
+    for value in values:
+        h = ((h ^ (value & 0xFFFFFFFF)) * 16777619) & 0xFFFFFFFF
+        h ^= h >> 13
+    return h
+
+
+class Canvas:
+    """Straight-alpha RGBA pixels, rows top-down."""
+
+    def __init__(self, width, height, colour=(0, 0, 0, 0)):
+        self.width = width
+        self.height = height
+        self.px = bytearray(bytes(colour) * (width * height))
+
+    def fill(self, x0, y0, x1, y1, colour):
+        """Replaces a rectangle (clipped) with one colour, alpha included: translucent
+        layers go through `shape`."""
+        x0, x1 = max(0, x0), min(self.width, x1)
+        if x0 >= x1:
+            return
+        span = bytes(colour) * (x1 - x0)
+        for y in range(max(0, y0), min(self.height, y1)):
+            start = (y * self.width + x0) * 4
+            self.px[start:start + len(span)] = span
+
+    def rows(self, y0, y1, colour_of_row, x0=0, x1=None):
+        """Replaces rows y0..y1 of a band with one colour a row."""
+        x1 = self.width if x1 is None else x1
+        for y in range(max(0, y0), min(self.height, y1)):
+            self.fill(x0, y, x1, y + 1, colour_of_row(y))
+
+    def columns(self, colours, y0=0, y1=None):
+        """Replaces rows y0..y1 with the same row of `colours` (one per column)."""
+        row = b"".join(bytes(c) for c in colours)
+        for y in range(y0, self.height if y1 is None else y1):
+            self.px[y * self.width * 4:(y + 1) * self.width * 4] = row
+
+    def blend(self, x, y, colour, coverage=1.0):
+        """Draws one pixel of `colour` over what is there (straight alpha)."""
+        if not (0 <= x < self.width and 0 <= y < self.height):
+            return
+        sa = colour[3] * coverage / 255.0
+        if sa <= 0.0:
+            return
+        i = (y * self.width + x) * 4
+        p = self.px
+        da = p[i + 3] / 255.0 * (1.0 - sa)
+        oa = sa + da
+        p[i] = int(round((colour[0] * sa + p[i] * da) / oa))
+        p[i + 1] = int(round((colour[1] * sa + p[i + 1] * da) / oa))
+        p[i + 2] = int(round((colour[2] * sa + p[i + 2] * da) / oa))
+        p[i + 3] = int(round(oa * 255.0))
+
+    def shape(self, span, colour, y0=0, y1=None):
+        """Fills the area that covers span(y) = (left, right) of the row at height y (None
+        where it covers nothing), antialiased. `colour`: a tuple or a function of the
+        pixel row."""
+        y1 = self.height if y1 is None else y1
+        for py in range(max(0, int(y0)), min(self.height, int(math.ceil(y1)))):
+            spans = [s for s in (span(py + f) for f in SUBROWS) if s and s[1] > s[0]]
+            if not spans:
+                continue
+            c = colour(py) if callable(colour) else colour
+            left = max(0, int(math.floor(min(s[0] for s in spans))))
+            right = min(self.width, int(math.ceil(max(s[1] for s in spans))))
+            inner_l, inner_r = right, right
+            if len(spans) == len(SUBROWS):
+                inner_l = max(left, int(math.ceil(max(s[0] for s in spans))))
+                inner_r = min(right, int(math.floor(min(s[1] for s in spans))))
+                if inner_l >= inner_r:
+                    inner_l, inner_r = right, right
+            if inner_l < inner_r:
+                start, end = (py * self.width + inner_l) * 4, (py * self.width + inner_r) * 4
+                first = self.px[start:start + 4]
+                if c[3] == 255:
+                    self.fill(inner_l, py, inner_r, py + 1, c)
+                elif self.px[start:end] == first * (inner_r - inner_l):
+                    # A run of one colour (the usual case under a translucent layer):
+                    # blend one pixel and repeat it.
+                    self.blend(inner_l, py, c)
+                    self.px[start:end] = self.px[start:start + 4] * (inner_r - inner_l)
+                else:
+                    for x in range(inner_l, inner_r):
+                        self.blend(x, py, c)
+            for x in list(range(left, inner_l)) + list(range(inner_r, right)):
+                cover = sum(max(0.0, min(s[1], x + 1) - max(s[0], x)) for s in spans)
+                self.blend(x, py, c, cover / len(SUBROWS))
+
+    def half(self):
+        """The next mip level: each pixel the mean of four, colour weighted by alpha."""
+        w, h = max(1, self.width // 2), max(1, self.height // 2)
+        out = Canvas(w, h)
+        src, dst = self.px, out.px
+        for y in range(h):
+            for x in range(w):
+                total = [0, 0, 0, 0]
+                for sy, sx in ((2 * y, 2 * x), (2 * y, 2 * x + 1), (2 * y + 1, 2 * x),
+                               (2 * y + 1, 2 * x + 1)):
+                    i = (min(sy, self.height - 1) * self.width + min(sx, self.width - 1)) * 4
+                    a = src[i + 3]
+                    total[0] += src[i] * a
+                    total[1] += src[i + 1] * a
+                    total[2] += src[i + 2] * a
+                    total[3] += a
+                j = (y * w + x) * 4
+                if total[3]:
+                    dst[j:j + 3] = bytes(int(round(t / total[3])) for t in total[:3])
+                dst[j + 3] = (total[3] + 2) // 4
+        return out
+
+
+def rect_span(x0, y0, x1, y1):
+    return lambda y: (x0, x1) if y0 <= y < y1 else None
+
+
+def round_rect_span(x0, y0, x1, y1, radius, top=True, bottom=True):
+    """A rectangle with rounded corners (only the top or the bottom ones if asked)."""
+    def span(y):
+        if y < y0 or y >= y1:
+            return None
+        d = 0.0
+        if top and y < y0 + radius:
+            d = y0 + radius - y
+        elif bottom and y > y1 - radius:
+            d = y - (y1 - radius)
+        inset = radius - math.sqrt(max(0.0, radius * radius - d * d))
+        return (x0 + inset, x1 - inset)
+    return span
+
+
+def ellipse_span(cx, cy, rx, ry=None):
+    ry = rx if ry is None else ry
+
+    def span(y):
+        t = (y - cy) / ry
+        if abs(t) >= 1.0:
+            return None
+        h = rx * math.sqrt(1.0 - t * t)
+        return (cx - h, cx + h)
+    return span
+
+
+def polygon_span(points):
+    """A convex polygon given by its corners in order."""
+    edges = list(zip(points, points[1:] + points[:1]))
+
+    def span(y):
+        xs = []
+        for (ax, ay), (bx, by) in edges:
+            if (ay <= y < by) or (by <= y < ay):
+                xs.append(ax + (y - ay) * (bx - ax) / (by - ay))
+        return (min(xs), max(xs)) if len(xs) >= 2 else None
+    return span
+
+
+def bar_points(x0, y0, x1, y1, width):
+    """The four corners of a bar of `width` from (x0, y0) to (x1, y1)."""
+    dx, dy = x1 - x0, y1 - y0
+    length = math.hypot(dx, dy)
+    nx, ny = -dy / length * width / 2, dx / length * width / 2
+    return [(x0 + nx, y0 + ny), (x1 + nx, y1 + ny), (x1 - nx, y1 - ny), (x0 - nx, y0 - ny)]
+
+
+def vgradient(y0, y1, top, bottom):
+    """A colour function of the row, from `top` at y0 to `bottom` at y1."""
+    return lambda y: _mix(top, bottom, min(1.0, max(0.0, (y + 0.5 - y0) / max(1, y1 - y0))))
+
+
+# --- the front end's palette --------------------------------------------------------
+
+IRON = (46, 50, 58)
+IRON_LIGHT = (96, 102, 112)
+IRON_DARK = (20, 22, 26)
+BRONZE = (150, 130, 90)
+BRONZE_LIGHT = (214, 190, 130)
+BRONZE_DARK = (84, 68, 40)
+GOLD = (240, 205, 120)
+GOLD_DARK = (170, 120, 50)
+EMBER = (230, 150, 60)
+
+
+def plate(canvas, x0, y0, x1, y1, radius, face, rim, state="normal", top=True,
+          bottom=True):
+    """A bevelled plate: a dark rim, a lit edge and a face with a vertical gradient.
+    Pressed plates are lit from below; disabled ones are flat and grey."""
+    face_top, face_bottom = face
+    light, shade = _mix(face_top, (255, 255, 255), 0.45), _mix(face_bottom, (0, 0, 0), 0.5)
+    if state == "pressed":
+        light, shade = shade, light
+        face_top, face_bottom = _mix(face_bottom, (0, 0, 0), 0.2), face_top
+    elif state == "disabled":
+        grey = lambda c: _mix(c, (sum(c) // 3,) * 3, 0.85)
+        face_top, face_bottom, light, shade, rim = (grey(face_top), grey(face_bottom),
+                                                    grey(light), grey(shade), grey(rim))
+    elif state == "hover":
+        face_top, face_bottom = _mix(face_top, GOLD, 0.2), _mix(face_bottom, GOLD, 0.1)
+        light, rim = _mix(light, GOLD, 0.5), _mix(rim, GOLD, 0.6)
+    canvas.shape(round_rect_span(x0, y0, x1, y1, radius, top, bottom), _opaque(rim))
+    canvas.shape(round_rect_span(x0 + 1.5, y0 + 1.5, x1 - 1.5, y1 - 1.5,
+                                 max(1.0, radius - 1.5), top, bottom),
+                 vgradient(y0 + 1.5, y1 - 1.5, _opaque(light), _opaque(shade)))
+    canvas.shape(round_rect_span(x0 + 3, y0 + 3, x1 - 3, y1 - 3, max(1.0, radius - 3),
+                                 top, bottom),
+                 vgradient(y0 + 3, y1 - 3, _opaque(face_top), _opaque(face_bottom)))
+    # A soft sheen across the upper half of the face.
+    sheen = (y1 - y0) * 0.42
+    canvas.shape(round_rect_span(x0 + 5, y0 + 4, x1 - 5, y0 + 4 + sheen, max(1.0, radius - 4),
+                                 top, False),
+                 vgradient(y0 + 4, y0 + 4 + sheen, (255, 255, 255, 46), (255, 255, 255, 0)))
+
+
+def button_art(width, height, radius, face, rim, state, studs=False):
+    canvas = Canvas(width, height)
+    plate(canvas, 0, 0, width, height, radius, face, rim, state)
+    if studs:  # the menu plates' ornaments: a diamond at each end
+        mid = height / 2
+        for cx in (height * 0.45, width - height * 0.45):
+            r = height * 0.16
+            canvas.shape(polygon_span([(cx, mid - r), (cx + r, mid), (cx, mid + r),
+                                       (cx - r, mid)]),
+                         _opaque(GOLD if state == "hover" else BRONZE_LIGHT,
+                                 120 if state == "disabled" else 255))
+    return canvas
+
+
+BUTTON_FACE = ((70, 78, 92), (30, 34, 42))
+MENU_FACE = ((92, 80, 60), (42, 34, 24))
+TAB_FACE = ((60, 64, 74), (32, 34, 40))
+
+
+def glow_art(width, height, colour):
+    """A soft elliptical glow, fading to nothing at the edges."""
+    canvas = Canvas(width, height)
+    cx, cy = width / 2, height / 2
+    for y in range(height):
+        dy = (y + 0.5 - cy) / (height / 2)
+        for x in range(width):
+            dx = (x + 0.5 - cx) / (width / 2)
+            t = 1.0 - dx * dx - dy * dy
+            if t > 0:
+                canvas.px[(y * width + x) * 4:(y * width + x + 1) * 4] = \
+                    bytes(_opaque(colour, int(255 * t ** 1.5)))
+    return canvas
+
+
+def tick(canvas, scale, colour, offset=(0, 0)):
+    """A check mark in a 64-unit box."""
+    ox, oy = offset
+    p = lambda x, y: (ox + x * scale, oy + y * scale)
+    canvas.shape(polygon_span(bar_points(*p(16, 33), *p(28, 45), 9 * scale)), colour)
+    canvas.shape(polygon_span(bar_points(*p(25, 46), *p(49, 16), 9 * scale)), colour)
+
+
+def toggle_art(kind, on, state):
+    """Check boxes and radio buttons, 64 x 64."""
+    canvas = Canvas(64, 64)
+    rim = {"hover": GOLD, "disabled": (90, 88, 84)}.get(state, BRONZE)
+    inner = {"pressed": (10, 10, 12), "disabled": (44, 44, 44)}.get(state, (26, 28, 34))
+    mark = {"hover": (255, 226, 150), "pressed": GOLD_DARK,
+            "disabled": (128, 124, 116)}.get(state, GOLD)
+    if kind == "checkbox":
+        canvas.shape(round_rect_span(6, 6, 58, 58, 8), _opaque(rim))
+        canvas.shape(round_rect_span(10, 10, 54, 54, 5),
+                     vgradient(10, 54, _opaque(_mix(inner, (0, 0, 0), 0.5)), _opaque(inner)))
+        if on:
+            tick(canvas, 1.0, _opaque(mark))
+    else:
+        canvas.shape(ellipse_span(32, 32, 26), _opaque(rim))
+        canvas.shape(ellipse_span(32, 32, 22),
+                     vgradient(10, 54, _opaque(_mix(inner, (0, 0, 0), 0.5)), _opaque(inner)))
+        if on:
+            canvas.shape(ellipse_span(32, 32, 12), vgradient(20, 44, _opaque(mark),
+                                                             _opaque(_mix(mark, (0, 0, 0), 0.4))))
+            canvas.shape(ellipse_span(28, 27, 4), (255, 255, 255, 150))
+    return canvas
+
+
+def ready_art(on):
+    """The lobby's ready box: a dark square, a green tick when ready. Corners are
+    cut by 1-bit alpha (block compression without an alpha block)."""
+    canvas = Canvas(64, 64)
+    canvas.shape(round_rect_span(2, 2, 62, 62, 10), (36, 40, 36, 255))
+    canvas.shape(round_rect_span(6, 6, 58, 58, 7),
+                 vgradient(6, 58, (14, 16, 14, 255), (30, 34, 30, 255)))
+    if on:
+        tick(canvas, 1.0, (90, 200, 90, 255))
+    # 1-bit alpha: the antialiased rim is either kept or cut.
+    p = canvas.px
+    for i in range(3, len(p), 4):
+        p[i] = 255 if p[i] >= 128 else 0
+    return canvas
+
+
+def kick_art():
+    """A red cross with a dark outline, soft edges (premultiplied when stored)."""
+    canvas = Canvas(64, 64)
+    for width, colour in ((20, (30, 8, 6, 230)), (12, (200, 70, 60, 255))):
+        canvas.shape(polygon_span(bar_points(14, 14, 50, 50, width)), colour)
+        canvas.shape(polygon_span(bar_points(50, 14, 14, 50, width)), colour)
+    return canvas
+
+
+def arrow_art(width, height, direction, state):
+    """A triangle pointing up, down or left on a small plate."""
+    canvas = Canvas(width, height)
+    plate(canvas, 2, 2, width - 2, height - 2, min(width, height) * 0.2, BUTTON_FACE,
+          BRONZE_DARK, state)
+    colour = _opaque({"hover": (255, 226, 150), "pressed": GOLD_DARK}.get(state, GOLD))
+    cx, cy, r = width / 2, height / 2 + (1 if state == "pressed" else 0), min(width, height) * 0.26
+    points = {"up": [(cx, cy - r), (cx + r, cy + r * 0.7), (cx - r, cy + r * 0.7)],
+              "down": [(cx - r, cy - r * 0.7), (cx + r, cy - r * 0.7), (cx, cy + r)],
+              "left": [(cx - r, cy), (cx + r * 0.7, cy - r), (cx + r * 0.7, cy + r)]}[direction]
+    canvas.shape(polygon_span(points), colour)
+    return canvas
+
+
+def thumb_art(hover):
+    """The scroll bar's thumb: a tall plate with three grip lines."""
+    canvas = Canvas(32, 64)
+    plate(canvas, 2, 0, 30, 64, 6, BUTTON_FACE, BRONZE, "hover" if hover else "normal")
+    for y in (26, 31, 36):
+        canvas.fill(9, y, 23, y + 1, _opaque(IRON_DARK))
+        canvas.fill(9, y + 1, 23, y + 2, _opaque(IRON_LIGHT))
+    return canvas
+
+
+def track_art():
+    """A recessed channel, darkest in the middle."""
+    canvas = Canvas(32, 128)
+    canvas.columns([_opaque(_mix((8, 9, 11), IRON, abs(x - 15.5) / 16.0), 230)
+                    for x in range(32)])
+    canvas.fill(0, 0, 1, 128, _opaque(BRONZE_DARK))
+    canvas.fill(31, 0, 32, 128, _opaque(BRONZE_DARK))
+    return canvas
+
+
+def groove_art(width, height):
+    """The slider's groove: a sunken bar with tick marks."""
+    canvas = Canvas(width, height)
+    plate(canvas, 0, 4, width, height - 4, 6, ((16, 18, 22), (40, 44, 52)), BRONZE_DARK,
+          "pressed")
+    for index in range(1, 10):
+        x = index * width // 10
+        canvas.fill(x, 8, x + 1, height - 8, _opaque(IRON_LIGHT))
+    return canvas
+
+
+def bar_fill_art(width, height, stripes):
+    """A light, glossy bar (tinted by the item's colour), diagonal stripes if asked."""
+    canvas = Canvas(width, height)
+    canvas.shape(round_rect_span(0, 2, width, height - 2, (height - 4) / 2),
+                 vgradient(2, height - 2, (255, 255, 255, 255), (150, 150, 150, 255)))
+    if stripes:
+        for x0 in range(-height, width, 24):
+            canvas.shape(polygon_span([(x0, height - 3), (x0 + 10, height - 3),
+                                       (x0 + 10 + height - 6, 3), (x0 + height - 6, 3)]),
+                         (90, 90, 90, 70), 3, height - 3)
+    canvas.shape(round_rect_span(4, 4, width - 4, height / 2, (height - 8) / 4),
+                 (255, 255, 255, 90))
+    return canvas
+
+
+def panel_art(size):
+    """The dialogs' back: riveted, brushed iron plates."""
+    canvas = Canvas(size, size)
+    canvas.rows(0, size, lambda y: _opaque(_mix(IRON, IRON_DARK, y / size * 0.6
+                                                + (_hash(y, 7) % 9) / 60.0)))
+    for seam in range(0, size, size // 4):
+        canvas.fill(0, seam, size, seam + 1, _opaque(IRON_DARK))
+        canvas.shape(rect_span(0, seam + 1, size, seam + 2), _opaque(IRON_LIGHT, 110))
+        canvas.fill(seam, 0, seam + 1, size, _opaque(IRON_DARK))
+        canvas.shape(rect_span(seam + 1, 0, seam + 2, size), _opaque(IRON_LIGHT, 110))
+    step = size // 4
+    for gy in range(0, size, step):
+        for gx in range(0, size, step):
+            for rx, ry in ((8, 8), (step - 8, 8), (8, step - 8), (step - 8, step - 8)):
+                canvas.shape(ellipse_span(gx + rx, gy + ry, 3.5), _opaque(IRON_DARK))
+                canvas.shape(ellipse_span(gx + rx - 0.6, gy + ry - 0.6, 2.2), _opaque(IRON_LIGHT))
+    return canvas
+
+
+def corner_art():
+    """The dialog frame's top-left ornament: a gold bracket with a stud."""
+    canvas = Canvas(64, 64)
+    for inset, colour in ((0, _opaque(GOLD_DARK)), (2, _opaque(GOLD))):
+        canvas.shape(polygon_span([(2 + inset, 2 + inset), (60 - inset, 2 + inset),
+                                   (52 - inset, 10 - inset), (10 - inset, 10 - inset)]), colour)
+        canvas.shape(polygon_span([(2 + inset, 2 + inset), (10 - inset, 10 - inset),
+                                   (10 - inset, 52 - inset), (2 + inset, 60 - inset)]), colour)
+    canvas.shape(polygon_span([(18, 8), (28, 18), (18, 28), (8, 18)]), _opaque(BRONZE_DARK))
+    canvas.shape(polygon_span([(18, 11), (25, 18), (18, 25), (11, 18)]), _opaque(GOLD))
+    canvas.shape(ellipse_span(16.5, 16.5, 2.5), (255, 255, 230, 200))
+    return canvas
+
+
+def wall_art(width, height):
+    """The front end's background: a wall of dressed stone, lit from above."""
+    canvas = Canvas(width, height, _opaque((14, 13, 12)))
+    course, length = 32, 64
+    for row in range(height // course):
+        y0 = row * course
+        shift = (length // 2) * (row % 2)
+        for col in range(-1, width // length + 1):
+            x0 = col * length + shift
+            h = _hash(row, col % (width // length))
+            base = _mix((58, 54, 48), (88, 80, 66), (h % 100) / 100.0)
+            top, bottom = _mix(base, (255, 240, 210), 0.12), _mix(base, (0, 0, 0), 0.35)
+            x_from, x_to = max(0, x0 + 2), min(width, x0 + length - 1)
+            canvas.rows(y0 + 2, y0 + course - 1, vgradient(y0 + 2, y0 + course - 1,
+                                                          _opaque(top), _opaque(bottom)),
+                        x_from, x_to)
+            canvas.fill(x_from, y0 + 2, x_to, y0 + 3, _opaque(_mix(top, (255, 255, 255), 0.25)))
+            if h % 5 == 0:  # a crack across some stones
+                cx = x0 + 12 + h % 36
+                canvas.shape(polygon_span(bar_points(cx, y0 + 4, cx + 9, y0 + course - 6, 1.6)),
+                             _opaque(_mix(bottom, (0, 0, 0), 0.5)))
+    return canvas
+
+
+def vignette_art(size):
+    """Black, transparent in the middle and darkening towards the edges."""
+    canvas = Canvas(size, size)
+    half = size / 2
+    for y in range(size):
+        dy = (y + 0.5 - half) / half
+        for x in range(size):
+            dx = (x + 0.5 - half) / half
+            t = min(1.0, max(0.0, (math.sqrt(dx * dx + dy * dy) - 0.55) / 0.75))
+            canvas.px[(y * size + x) * 4 + 3] = int(255 * t ** 1.4)
+    return canvas
+
+
+def logo_art():
+    """The campaign's crest on a banner: a shield with a keep, wings of bronze."""
+    canvas = Canvas(256, 128)
+    for side in (-1, 1):
+        for k in range(4):
+            x_in, x_out = 128 + side * 34, 128 + side * (104 - k * 14)
+            y = 40 + k * 14
+            canvas.shape(polygon_span(sorted_polygon([(x_in, y), (x_out, y + 4),
+                                                      (x_out + side * -10, y + 14),
+                                                      (x_in, y + 12)])),
+                         vgradient(y, y + 14, _opaque(BRONZE_LIGHT), _opaque(BRONZE_DARK)))
+    shield = [(84, 14), (172, 14), (168, 74), (128, 118), (88, 74)]
+    canvas.shape(polygon_span(shield), _opaque(GOLD_DARK))
+    inner = [(90, 20), (166, 20), (162, 72), (128, 110), (94, 72)]
+    canvas.shape(polygon_span(inner), vgradient(20, 110, _opaque((120, 30, 26)),
+                                                _opaque((60, 12, 10))))
+    # The keep: a tower with battlements and a lit gate.
+    canvas.fill(112, 44, 144, 90, _opaque(GOLD))
+    for x in range(110, 146, 8):
+        canvas.fill(x, 36, x + 5, 44, _opaque(GOLD))
+    canvas.shape(round_rect_span(122, 70, 134, 90, 6, True, False), _opaque((60, 12, 10)))
+    canvas.fill(114, 52, 142, 54, _opaque(GOLD_DARK))
+    return canvas
+
+
+def sorted_polygon(points):
+    """The points of a convex quadrilateral in order around their centre."""
+    cx = sum(p[0] for p in points) / len(points)
+    cy = sum(p[1] for p in points) / len(points)
+    return sorted(points, key=lambda p: math.atan2(p[1] - cy, p[0] - cx))
+
+
+def keep_art(width, height):
+    """The loading screen: a keep on a hill against a burning dusk sky."""
+    canvas = Canvas(width, height)
+    horizon = int(height * 0.62)
+    sky = vgradient(0, horizon, (22, 24, 48, 255), (210, 110, 50, 255))
+    canvas.rows(0, horizon, sky)
+    canvas.shape(ellipse_span(width * 0.72, horizon - 8, 22), (255, 214, 140, 255), 0, horizon)
+    ground = vgradient(horizon, height, (40, 30, 24, 255), (12, 10, 9, 255))
+    hills = [horizon - 10 - 10 * math.sin(x / 23.0) - 6 * math.sin(x / 7.3 + 1)
+             for x in range(width)]
+    for y in range(int(min(hills)), height):
+        colour = bytes(ground(y))
+        row = y * width * 4
+        for x in range(width):
+            if y >= hills[x]:
+                canvas.px[row + 4 * x:row + 4 * x + 4] = colour
+    keep = (12, 10, 14, 255)
+    canvas.fill(int(width * 0.22), int(height * 0.3), int(width * 0.42), horizon, keep)
+    canvas.fill(int(width * 0.16), int(height * 0.42), int(width * 0.5), horizon, keep)
+    for x in range(int(width * 0.22), int(width * 0.42), 8):
+        canvas.fill(x, int(height * 0.26), x + 5, int(height * 0.3), keep)
+    for x in range(int(width * 0.16), int(width * 0.5), 8):
+        canvas.fill(x, int(height * 0.39), x + 5, int(height * 0.42), keep)
+    for index in range(5):
+        wx = int(width * 0.24) + index * 9
+        canvas.fill(wx, int(height * 0.36), wx + 3, int(height * 0.36) + 6, (255, 170, 70, 255))
+    return canvas
+
+
+def map_art(size):
+    """A map preview: fields, a river, the border road and four start positions."""
+    canvas = Canvas(size, size)
+    for y in range(size):
+        row = y * size * 4
+        for x in range(size):
+            h = _hash(x // 8, y // 8) % 40
+            field = (70 + h, 92 + h // 2, 48) if (x // 32 + y // 32) % 3 else (110 + h, 100, 60)
+            river = abs(x - (size * 0.35 + 14 * math.sin(y / 11.0))) < 4
+            road = abs(y - (size * 0.55 + 0.25 * (x - size / 2))) < 2
+            colour = (40, 80, 140) if river else (150, 126, 90) if road else field
+            canvas.px[row + 4 * x:row + 4 * x + 4] = bytes(colour) + b"\xff"
+    for cx, cy in ((16, 16), (size - 16, 16), (16, size - 16), (size - 16, size - 16)):
+        canvas.shape(ellipse_span(cx, cy, 6), (20, 20, 20, 255))
+        canvas.shape(ellipse_span(cx, cy, 4), (240, 205, 120, 255))
+    return canvas
+
+
+STRESS_HUES = [(150, 60, 50), (60, 120, 70), (60, 80, 150), (150, 130, 60), (110, 60, 130),
+               (50, 130, 140), (140, 90, 50), (100, 100, 110)]
+
+
+def stress_tile_art(index):
+    """One of the stress screen's 24 tiles: a plate of its own colour and pattern."""
+    canvas = Canvas(64, 64)
+    hue = STRESS_HUES[index % len(STRESS_HUES)]
+    plate(canvas, 0, 0, 64, 64, 8, (_mix(hue, (255, 255, 255), 0.2), _mix(hue, (0, 0, 0), 0.4)),
+          IRON_DARK)
+    pattern = index // len(STRESS_HUES)
+    mark = (255, 255, 255, 150)
+    if pattern == 1:
+        for x in range(12, 52, 10):
+            canvas.shape(rect_span(x, 12, x + 4, 52), mark)
+    elif pattern == 2:
+        for cy in (20, 32, 44):
+            for cx in (20, 32, 44):
+                canvas.shape(ellipse_span(cx, cy, 3.5), mark)
+    return canvas
+
+
+# ---------------------------------------------------------------------------
+# Textures: block compression and file formats
+# ---------------------------------------------------------------------------
+#
+# Stored rows go bottom-up: the editor's converter draws a texture's first stored row
+# at the bottom of the image, as the game does.
+
+_Q5 = bytes((v * 31 + 127) // 255 for v in range(256))
+_Q6 = bytes((v * 63 + 127) // 255 for v in range(256))
+_E5 = bytes((v << 3) | (v >> 2) for v in range(32))
+_E6 = bytes((v << 2) | (v >> 4) for v in range(64))
+# Palette position (0 = first endpoint .. steps = second) -> index.
+_INDEX4 = (0, 2, 3, 1)
+_INDEX3 = (0, 2, 1)
+
+
+def colour_block(r, g, b, a, punch_through=False, premultiplied=False):
+    """A BC1 colour block for 16 pixels. Endpoints: the darkest and the brightest pixel
+    that shows; each pixel takes the nearest point of the line between them. With
+    `punch_through`, pixels with alpha below 128 become the transparent index.
+    Premultiplied pixels all count: a transparent one must stay black, or it adds
+    light where nothing should show."""
+    if punch_through:
+        live = [i for i in range(16) if a[i] >= 128]
+    elif premultiplied:
+        live = list(range(16))
+    else:
+        live = [i for i in range(16) if a[i]] or list(range(16))
+    if not live:
+        return b"\0\0\0\0\xff\xff\xff\xff"
+    lo = hi = live[0]
+    lum_lo = lum_hi = 2 * r[lo] + 4 * g[lo] + b[lo]
+    for i in live:
+        lum = 2 * r[i] + 4 * g[i] + b[i]
+        if lum < lum_lo:
+            lo, lum_lo = i, lum
+        elif lum > lum_hi:
+            hi, lum_hi = i, lum
+    q = (_Q5[r[hi]], _Q6[g[hi]], _Q5[b[hi]], _Q5[r[lo]], _Q6[g[lo]], _Q5[b[lo]])
+    c0 = (q[0] << 11) | (q[1] << 5) | q[2]
+    c1 = (q[3] << 11) | (q[4] << 5) | q[5]
+    holes = punch_through and len(live) < 16
+    # c0 > c1 selects four colours; c0 <= c1 three and transparent black.
+    if (c0 > c1) if holes else (c0 < c1):
+        c0, c1, q = c1, c0, q[3:] + q[:3]
+    e0r, e0g, e0b = _E5[q[0]], _E6[q[1]], _E5[q[2]]
+    dr, dg, db = _E5[q[3]] - e0r, _E6[q[4]] - e0g, _E5[q[5]] - e0b
+    dd = dr * dr + dg * dg + db * db
+    steps, order = (2, _INDEX3) if holes else (3, _INDEX4)
+    bits = 0
+    for i in range(15, -1, -1):
+        if holes and a[i] < 128:
+            index = 3
+        elif dd == 0 or c0 == c1:
+            index = 0
+        else:
+            t = ((r[i] - e0r) * dr + (g[i] - e0g) * dg + (b[i] - e0b) * db) * steps
+            k = (2 * t + dd) // (2 * dd)
+            index = order[0 if k < 0 else steps if k > steps else k]
+        bits = (bits << 2) | index
+    return struct.pack("<HHI", c0, c1, bits)
+
+
+def explicit_alpha_block(a):
+    """BC2: four bits of alpha a pixel."""
+    bits = 0
+    for i in range(15, -1, -1):
+        bits = (bits << 4) | ((a[i] * 15 + 127) // 255)
+    return struct.pack("<Q", bits)
+
+
+def interpolated_alpha_block(a):
+    """BC3: the largest and smallest alpha as endpoints, eight steps between them."""
+    a0, a1 = max(a), min(a)
+    if a0 == a1:
+        return bytes((a0, a1)) + bytes(6)
+    span = a0 - a1
+    bits = 0
+    for i in range(15, -1, -1):
+        k = ((a0 - a[i]) * 14 + span) // (2 * span)
+        bits = (bits << 3) | (0 if k == 0 else 1 if k == 7 else k + 1)
+    return bytes((a0, a1)) + bits.to_bytes(6, "little")
+
+
+# Block formats: four-character code -> (BC number, premultiplied colour).
+DXT_FORMATS = {"DXT1": (1, False), "DXT2": (2, True), "DXT3": (2, False), "DXT4": (3, True),
+               "DXT5": (3, False)}
+
+
+def compress_blocks(canvas, fourcc):
+    """The canvas as 4 x 4 blocks, block rows from the bottom of the image up.
+    Identical blocks are encoded once (flat art repeats a lot)."""
+    bc, premultiplied = DXT_FORMATS[fourcc]
+    w, h = canvas.width, canvas.height
+    if w % 4 or h % 4:
+        raise ValueError("block-compressed textures are multiples of 4 in size")
+    stride = w * 4
+    px = bytes(canvas.px)
+    cache = {}
+    out = bytearray()
+    for top in range(h - 4, -1, -4):
+        rows = [px[(top + 3 - k) * stride:(top + 4 - k) * stride] for k in range(4)]
+        for x in range(0, stride, 16):
+            block = rows[0][x:x + 16] + rows[1][x:x + 16] + rows[2][x:x + 16] + rows[3][x:x + 16]
+            done = cache.get(block)
+            if done is None:
+                r, g, b, a = block[0::4], block[1::4], block[2::4], block[3::4]
+                if premultiplied:
+                    r, g, b = (bytes((c * v + 127) // 255 for c, v in zip(channel, a))
+                               for channel in (r, g, b))
+                if bc == 1:
+                    done = colour_block(r, g, b, a, punch_through=True)
+                elif bc == 2:
+                    done = explicit_alpha_block(a) + colour_block(r, g, b, a,
+                                                                  premultiplied=premultiplied)
+                else:
+                    done = interpolated_alpha_block(a) + colour_block(r, g, b, a,
+                                                                      premultiplied=premultiplied)
+                cache[block] = done
+            out += done
+    return bytes(out)
+
+
+def block_pitch(width, fourcc):
+    return max(1, (width + 3) // 4) * (8 if fourcc == "DXT1" else 16)
+
+
+DDSD_CAPS, DDSD_HEIGHT, DDSD_WIDTH, DDSD_PITCH = 0x1, 0x2, 0x4, 0x8
+DDSD_PIXELFORMAT, DDSD_MIPMAPCOUNT, DDSD_LINEARSIZE = 0x1000, 0x20000, 0x80000
+DDPF_FOURCC = 0x4
+DDSCAPS_COMPLEX, DDSCAPS_TEXTURE, DDSCAPS_MIPMAP = 0x8, 0x1000, 0x400000
+
+
+def dds_file(canvas, fourcc, mipmaps=False, pitch_flag=False):
+    """A DDS file of one block-compressed texture, with its mip chain if asked. The
+    size field holds the top level's pitch (`pitch_flag`) or its whole size."""
+    levels = [canvas]
+    while mipmaps and (levels[-1].width > 1 or levels[-1].height > 1):
+        levels.append(levels[-1].half())
+    data = []
+    for level in levels:
+        if level.width % 4 or level.height % 4:  # the last levels: one padded block
+            padded = Canvas((level.width + 3) // 4 * 4, (level.height + 3) // 4 * 4)
+            for y in range(padded.height):
+                for x in range(padded.width):
+                    i = (min(y, level.height - 1) * level.width + min(x, level.width - 1)) * 4
+                    padded.px[(y * padded.width + x) * 4:(y * padded.width + x + 1) * 4] = \
+                        level.px[i:i + 4]
+            level = padded
+        data.append(compress_blocks(level, fourcc))
+    flags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PIXELFORMAT
+    flags |= DDSD_PITCH if pitch_flag else DDSD_LINEARSIZE
+    caps = DDSCAPS_TEXTURE
+    if mipmaps:
+        flags |= DDSD_MIPMAPCOUNT
+        caps |= DDSCAPS_COMPLEX | DDSCAPS_MIPMAP
+    size_field = block_pitch(canvas.width, fourcc) if pitch_flag else len(data[0])
+    header = struct.pack("<4sIIIIIII44x", b"DDS ", 124, flags, canvas.height, canvas.width,
+                         size_field, 0, len(levels) if mipmaps else 0)
+    header += struct.pack("<II4s20x", 32, DDPF_FOURCC, fourcc.encode("ascii"))
+    header += struct.pack("<I16x", caps)
+    assert len(header) == 128
+    return header + b"".join(data)
+
+
+TGA_FOOTER = struct.pack("<II", 0, 0) + b"TRUEVISION-XFILE.\0"
+
+
+def tga_file(canvas, bits, ident=b"", colour_map=None):
+    """An uncompressed true-colour TGA, rows bottom-up (the format's own default
+    origin), with an identification field and a colour map (entries of 24 bits, not
+    used by true-colour pixels) if given, and the version 2 footer."""
+    w, h = canvas.width, canvas.height
+    bgra = bytearray(len(canvas.px))
+    bgra[0::4], bgra[1::4] = canvas.px[2::4], canvas.px[1::4]
+    bgra[2::4], bgra[3::4] = canvas.px[0::4], canvas.px[3::4]
+    if bits == 24:
+        pixels = bytearray(w * h * 3)
+        pixels[0::3], pixels[1::3], pixels[2::3] = bgra[0::4], bgra[1::4], bgra[2::4]
+    else:
+        pixels = bgra
+    row = w * bits // 8
+    stored = b"".join(bytes(pixels[y * row:(y + 1) * row]) for y in range(h - 1, -1, -1))
+    entries = b"".join(bytes(reversed(c)) for c in colour_map) if colour_map else b""
+    header = struct.pack("<BBBHHBHHHHBB", len(ident), 1 if colour_map else 0, 2, 0,
+                         len(colour_map or ()), 24 if colour_map else 0, 0, 0, w, h, bits,
+                         8 if bits == 32 else 0)
+    return header + ident + entries + stored + TGA_FOOTER
+
+
+CHUNKY_MAGIC = b"Relic Chunky\r\n\x1a\0"
+
+
+def chunk(kind, ident, payload, version=1, name=""):
+    """One chunk of the container: FOLD chunks hold chunks, DATA chunks bytes."""
+    label = name.encode("ascii") + b"\0" if name else b""
+    return struct.pack("<4s4sIII", kind.encode("ascii"), ident.encode("ascii"), version,
+                       len(payload), len(label)) + bytes(8) + label + payload
+
+
+def chunky_file(chunks):
+    return CHUNKY_MAGIC + struct.pack("<IIIII", 3, 1, 36, 28, 1) + b"".join(chunks)
+
+
+def rgt_file(name, body):
+    """An RGT file: the texture set, its texture and the texture's pixels (`body`)."""
+    return chunky_file([chunk("FOLD", "TSET", chunk("DATA", "DATA", struct.pack("<I", 1))
+                              + chunk("FOLD", "TXTR", body, name=name), name=name)])
+
+
+RGT_COMPRESSION = {"DXT1": 13, "DXT3": 14, "DXT5": 15}
+
+
+def rgt_dxtc(name, canvas, fourcc, deflate=True):
+    """Block-compressed RGT: a 16-byte prefix then the block rows, deflated (zlib
+    stream) or stored as they are (packed size = unpacked size)."""
+    blocks = compress_blocks(canvas, fourcc)
+    unpacked = struct.pack("<IIII", canvas.width, canvas.height, len(blocks), 0) + blocks
+    packed = zlib.compress(unpacked, 9) if deflate else unpacked
+    if deflate and len(packed) == len(unpacked):
+        raise ValueError("deflated pixels the size of the stored ones would read as stored")
+    fmt = struct.pack("<IIIII", canvas.width, canvas.height, 1, 0, RGT_COMPRESSION[fourcc])
+    man = struct.pack("<III", 1, len(unpacked), len(packed))
+    return rgt_file(name, chunk("FOLD", "DXTC", chunk("DATA", "TFMT", fmt)
+                                + chunk("DATA", "TMAN", man) + chunk("DATA", "TDAT", packed)))
+
+
+def rgt_image(name, canvas):
+    """Plain RGT: B, G, R, A pixels, rows bottom-up."""
+    w, h = canvas.width, canvas.height
+    bgra = bytearray(len(canvas.px))
+    bgra[0::4], bgra[1::4] = canvas.px[2::4], canvas.px[1::4]
+    bgra[2::4], bgra[3::4] = canvas.px[0::4], canvas.px[3::4]
+    rows = b"".join(bytes(bgra[y * w * 4:(y + 1) * w * 4]) for y in range(h - 1, -1, -1))
+    attr = struct.pack("<III", 0, w, h)
+    return rgt_file(name, chunk("FOLD", "IMAG", chunk("DATA", "ATTR", attr)
+                                + chunk("DATA", "DATA", rows)))
+
+
+# ---------------------------------------------------------------------------
+# Textures: what goes where
+# ---------------------------------------------------------------------------
+
+# Texture requested by the main menu and shipped nowhere: the editor shows its
+# placeholder.
+MISSING_TEXTURE = "frontend/bastion_crest"
+
+# Where the texture files go: a key of TEXTURE_SOURCES -> {path under art/ui/textures/
+# with its extension: (how it is stored, art)}. Storage: "DXTn" (DDS), "DXTn+mips",
+# "DXTn+pitch", "tga24", "tga32", each optionally "+id" (identification field) and
+# "+map" (a colour map to skip), "rgt:DXTn" (deflated), "rgt:DXTn:stored", "rgt:image".
+def texture_plan():
+    states = ("normal", "hover", "pressed", "disabled")
+    engine_sga, engine_data, common, art_sga, screens_sga = {}, {}, {}, {}, {}
+    for state in states:
+        engine_sga["common/button_%s.dds" % state] = (
+            "DXT5", lambda s=state: button_art(256, 64, 14, BUTTON_FACE, BRONZE, s))
+        engine_sga["common/small_button_%s.dds" % state] = (
+            "DXT3", lambda s=state: button_art(128, 32, 8, BUTTON_FACE, BRONZE_DARK, s))
+        engine_sga["frontend/menu_plate_%s.dds" % state] = (
+            "DXT5", lambda s=state: button_art(256, 64, 6, MENU_FACE, BRONZE_DARK, s, True))
+    engine_sga["common/small_button_glow.dds"] = ("DXT4", lambda: glow_art(128, 32, EMBER))
+    for on in (False, True):
+        for state in states:
+            suffix = ("on" if on else "off") + ("" if state == "normal" else "_" + state)
+            storage = "tga32+id+map" if (on and state == "normal") else "tga32"
+            engine_sga["common/radio_%s.tga" % suffix] = (
+                storage, lambda o=on, s=state: toggle_art("radio", o, s))
+            if suffix == "off_disabled":
+                # Asked for as .tga; only the .dds sibling exists, and is found.
+                engine_data["common/checkbox_off_disabled.dds"] = (
+                    "DXT5", lambda: toggle_art("checkbox", False, "disabled"))
+            else:
+                engine_data["common/checkbox_%s.tga" % suffix] = (
+                    "tga32", lambda o=on, s=state: toggle_art("checkbox", o, s))
+    engine_data["common/dialog_back.rgt"] = ("rgt:DXT1", lambda: panel_art(256))
+    engine_data["common/dialog_corner.tga"] = ("tga32+id+map", corner_art)
+    engine_data["common/progress_fill.rgt"] = ("rgt:DXT5:stored",
+                                               lambda: bar_fill_art(256, 32, True))
+    engine_data["common/slider_arrow.tga"] = ("tga32", lambda: arrow_art(64, 64, "left",
+                                                                         "normal"))
+    engine_data["common/slider_arrow_hover.tga"] = ("tga32", lambda: arrow_art(64, 64, "left",
+                                                                               "hover"))
+    for suffix, state in (("", "normal"), ("_hover", "hover"), ("_pressed", "pressed")):
+        engine_sga["common/dropdown_arrow%s.rgt" % suffix] = (
+            "rgt:image", lambda s=state: arrow_art(64, 64, "down", s))
+        engine_sga["common/scroll_arrow%s.dds" % suffix] = (
+            "DXT4", lambda s=state: arrow_art(64, 64, "up", s))
+    engine_sga["common/ready_off.dds"] = ("DXT1", lambda: ready_art(False))
+    engine_sga["common/ready_on.dds"] = ("DXT1+mips", lambda: ready_art(True))
+    engine_sga["common/scroll_thumb.dds"] = ("DXT3", lambda: thumb_art(False))
+    engine_sga["common/scroll_thumb_hover.dds"] = ("DXT3", lambda: thumb_art(True))
+    engine_sga["common/scroll_track.rgt"] = ("rgt:image", track_art)
+    engine_sga["common/slider_back.dds"] = ("DXT1+pitch", lambda: groove_art(256, 32))
+    engine_sga["common/slider_fill.rgt"] = ("rgt:DXT3", lambda: bar_fill_art(256, 32, False))
+    engine_sga["common/slider_thumb.dds"] = (
+        "DXT5", lambda: button_art(32, 64, 6, BUTTON_FACE, BRONZE, "normal"))
+    engine_sga["frontend/background_wall.dds"] = ("DXT1", lambda: wall_art(256, 256))
+    engine_sga["frontend/vignette.tga"] = ("tga32", lambda: vignette_art(128))
+    for suffix, state in (("", "normal"), ("_hover", "hover"), ("_pressed", "pressed")):
+        engine_sga["frontend/tab%s.dds" % suffix] = (
+            "DXT1", lambda s=state: tab_art(s, TAB_FACE))
+    engine_sga["frontend/tab_selected.dds"] = ("DXT5", lambda: tab_art("normal", MENU_FACE))
+    # Never shown: the path has no extension, so the .dds candidate in Engine.sga is
+    # found before this .tga of an earlier source is tried.
+    common["frontend/tab_selected.tga"] = ("tga32", lambda: tab_art("hover", MENU_FACE))
+    art_sga["common/kick.dds"] = ("DXT2", kick_art)
+    art_sga["frontend/logo.dds"] = ("DXT5", logo_art)
+    art_sga["maps/border_road_preview.tga"] = ("tga24+id+map", lambda: map_art(128))
+    screens_sga["loading/bastion_keep.tga"] = ("tga24+id", lambda: keep_art(256, 192))
+    for index in range(24):
+        screens_sga["stress/tile_%02d.dds" % index] = ("DXT1", lambda i=index: stress_tile_art(i))
+    return {"engine-data": engine_data, "engine-sga": engine_sga, "bastion-common": common,
+            "bastion-art-sga": art_sga, "bastion-screens-sga": screens_sga}
+
+
+def tab_art(state, face):
+    """A tab: a plate with rounded top corners, its bottom edge open."""
+    canvas = Canvas(128, 32)
+    plate(canvas, 0, 0, 128, 36, 8, face, BRONZE, state, bottom=False)
+    return canvas
+
+
+# A colour map that true-colour pixels do not use: the reader must skip it.
+UNUSED_COLOUR_MAP = [(i * 16, 255 - i * 16, (i * 97) % 256) for i in range(16)]
+
+
+def texture_file(path, storage, canvas):
+    """The bytes of one texture file."""
+    name = TEXTURES + path.rpartition(".")[0]
+    parts = storage.split(":") if storage.startswith("rgt:") else storage.split("+")
+    if parts[0] == "rgt":
+        if parts[1] == "image":
+            return rgt_image(name, canvas)
+        return rgt_dxtc(name, canvas, parts[1], deflate="stored" not in parts)
+    if parts[0] in ("tga24", "tga32"):
+        ident = ("%s, sample art" % name).encode("ascii") if "id" in parts else b""
+        return tga_file(canvas, int(parts[0][3:]), ident,
+                        UNUSED_COLOUR_MAP if "map" in parts else None)
+    return dds_file(canvas, parts[0], mipmaps="mips" in parts, pitch_flag="pitch" in parts)
+
+
+def texture_trees():
+    """Source key -> {file path: bytes} of every texture of the sample."""
+    trees = {}
+    for key, plan in texture_plan().items():
+        trees[key] = {TEXTURES + path: texture_file(path, storage, make())
+                      for path, (storage, make) in sorted(plan.items())}
+    return trees
+
+
+# ---------------------------------------------------------------------------
+# Fonts
+# ---------------------------------------------------------------------------
+
+# TrueType files copied from the build machine when it has them (never part of the
+# project): name in the sample -> where to find it. Missing ones are left out.
+FONT_FILES = [
+    ("engine-data", "DejaVuSans.ttf", "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"),
+    # The suffix in capitals: the font folder takes .ttf in any letter case.
+    ("engine-data", "DejaVuSans-Bold.TTF",
+     "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"),
+    ("engine-data", "tahoma.ttf", "/usr/share/wine/fonts/tahoma.ttf"),
+    ("engine-data", "tahomabd.ttf", "/usr/share/wine/fonts/tahomabd.ttf"),
+    # From the archive: title fonts come with the engine's packed data.
+    ("engine-sga", "dejavuserif.ttf", "/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf"),
+]
+
+# Font descriptions: source key, short name, face, sizeDefault (None: absent), sizes
+# by screen width.
+FONT_DESCRIPTIONS = [
+    ("engine-data", "gillsans_16", "DejaVu Sans Book", 16,
+     [(800, 13), (1024, 16), (1280, 20), (1600, 24)]),
+    ("engine-data", "gillsans_11", "DejaVu Sans Book", 11,
+     [(800, 9), (1024, 11), (1280, 14), (1600, 17)]),
+    ("engine-data", "gillsans_bold_16", "DejaVu Sans Bold", 16,
+     [(800, 13), (1024, 16), (1280, 20)]),
+    ("engine-sga", "engravers_24", "DejaVu Serif Book", 24,
+     [(800, 19), (1024, 24), (1280, 30), (1600, 36)]),
+    # No sizes by width: the same size on every screen.
+    ("engine-sga", "engravers_32", "DejaVu Serif Book", 32, []),
+    # A face the game's font folder does not have, and no sizeDefault (12).
+    ("engine-data", "copperplate_11", "Copperplate Gothic", None, [(1024, 11), (1280, 14)]),
+]
+
+
+def font_description(name, face, default, sizes):
+    lines = ["-- %s: font description of the sample installation." % name,
+             "font =", "{", "\tname = %s," % _lua_string(face)]
+    if default is not None:
+        lines.append("\tsizeDefault = %d," % default)
+    lines += ["\tsize%d = %d," % size for size in sizes]
+    lines.append("}")
+    return crlf("\n".join(lines) + "\n")
+
+
+def font_trees():
+    """Source key -> {file path: bytes}: descriptions, fonts found on this machine, and
+    files that are neither (left alone by the font loader)."""
+    trees = {"engine-data": {}, "engine-sga": {}}
+    for key, name, face, default, sizes in FONT_DESCRIPTIONS:
+        trees[key]["font/%s.fnt" % name] = font_description(name, face, default, sizes)
+    for key, name, origin in FONT_FILES:
+        try:
+            with open(origin, "rb") as handle:
+                trees[key]["font/" + name] = handle.read()
+        except OSError:
+            pass
+    trees["engine-data"]["font/readme.txt"] = crlf(
+        "Fonts of the game's screens. Only .ttf files are fonts; the .fnt descriptions\n"
+        "name a face and its sizes for each screen width.\n")
+    trees["engine-data"]["font/dejavusans.ttf.bak"] = crlf("An old copy, not a font.\n")
+    return trees
+
+
+# ---------------------------------------------------------------------------
 # The installation
 # ---------------------------------------------------------------------------
 
@@ -1533,6 +2512,8 @@ def screens_tree(names, origin, folder, bodies):
 def build_installation():
     inst = Installation()
     bodies = screen_bodies()
+    textures = texture_trees()
+    fonts = font_trees()
     inst.add("Bastion.module", crlf(MAIN_MODULE))
     inst.add("Frontier.module", crlf(PARENT_MODULE))
     inst.add("Armoury.module", crlf(REQUIRED_MODULE))
@@ -1554,6 +2535,7 @@ def build_installation():
         inst.add_archive("Bastion/Locale/%s/Bastion%s.sga" % (locale, locale.title()), 4, tree)
 
     tree = {"art/ui/styles/bastion.styles": style_sheet("bastion.styles", "Bastion\\Common")}
+    tree.update(textures["bastion-common"])
     inst.add_source(tree, "Bastion\\Common\\", "bastion-common")
     inst.add_folder("Bastion/Common", tree)
 
@@ -1568,6 +2550,7 @@ def build_installation():
             "This archive holds the menu art of the Bastion campaign: style sheets, "
             "the colour table that overrides the engine's, and textures."] * 6),
     }
+    tree.update(textures["bastion-art-sga"])
     inst.add_source(tree, "Bastion\\Archives\\BastionArt.sga", "bastion-art-sga")
     inst.add_archive("Bastion/Archives/BastionArt.sga", 2, tree)
 
@@ -1588,6 +2571,7 @@ def build_installation():
         "Screens that are also present as loose files in Bastion\\Data are read from "
         "the loose copy: the module's data folders come before its archives."] * 5)
     tree["art/ui/textures/screens/background.bin"] = noise("bastion background", 5000)
+    tree.update(textures["bastion-screens-sga"])
     inst.add_source(tree, "Bastion\\BastionScreens.sga", "bastion-screens-sga")
     inst.add_archive("Bastion/BastionScreens.sga", 4, tree)
 
@@ -1632,6 +2616,8 @@ def build_installation():
         "art/ui/styles/uistyles.styles": style_sheet("uistyles.styles", "Engine\\Data",
                                                      ui_styles(older=False)),
     }
+    tree.update(textures["engine-data"])
+    tree.update(fonts["engine-data"])
     inst.add_source(tree, "Engine\\Data\\", "engine-data")
     inst.add_folder("Engine/Data", tree)
 
@@ -1646,6 +2632,8 @@ def build_installation():
             "The engine archive comes last in every mod's file system: any module may "
             "override what it holds by a file of the same path."] * 8),
     }
+    tree.update(textures["engine-sga"])
+    tree.update(fonts["engine-sga"])
     inst.add_source(tree, "Engine\\Engine.sga", "engine-sga")
     inst.add_archive("Engine/Engine.sga", 2, tree)
 

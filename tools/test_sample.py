@@ -10,11 +10,13 @@ order of sources) so that a sample that drifts from them fails here, not in the 
 import os
 import re
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
 import time
 import unittest
+import zlib
 
 sys.dont_write_bytecode = True  # keep tools/ free of __pycache__
 TOOLS = os.path.dirname(os.path.abspath(__file__))
@@ -289,6 +291,251 @@ def lua_interpreter(scratch):
     return target if built.returncode == 0 else None
 
 
+# --- a reader of the texture files, by the decoders' rules ----------------------------
+
+class TextureError(Exception):
+    pass
+
+
+def _u32(data, offset):
+    if offset + 4 > len(data):
+        raise TextureError("truncated at %d" % offset)
+    return struct.unpack_from("<I", data, offset)[0]
+
+
+BLOCK_FORMATS = {"DXT1": (1, False), "DXT2": (2, True), "DXT3": (2, False),
+                 "DXT4": (3, True), "DXT5": (3, False)}
+
+
+def _pitch(width, bc):
+    return max(1, (width + 3) // 4) * (8 if bc == 1 else 16)
+
+
+def _chunks(data, start, end):
+    """{(kind, id): payload or nested dict} of one chunk sequence, first one winning;
+    the sequence must fill its range exactly (the sample has no truncated chunks)."""
+    found = {}
+    p = start
+    while p < end:
+        if p + 28 > end:
+            raise TextureError("chunk header cut off")
+        kind, ident = data[p:p + 4], data[p + 4:p + 8]
+        size, name_length = _u32(data, p + 12), _u32(data, p + 16)
+        body = p + 28 + name_length
+        if body + size > end:
+            raise TextureError("chunk runs past its folder")
+        key = (kind.decode("ascii"), ident.decode("ascii"))
+        if kind == b"FOLD":
+            found.setdefault(key, _chunks(data, body, body + size))
+        elif kind == b"DATA":
+            found.setdefault(key, data[body:body + size])
+        else:
+            raise TextureError("unknown chunk kind %r" % kind)
+        p = body + size
+    return found
+
+
+def read_texture(data):
+    """A texture file recognised by its content as the editor does: a dict with
+    'format' (DXT1..DXT5, tga24, tga32, rgt13..rgt15, rgt-image), width, height,
+    'bc' and 'premultiplied' for block formats, 'pixels' (the top level as stored,
+    first stored row first), 'pitch', and what else the file shows. Raises
+    TextureError when a header disagrees with the file's length."""
+    if len(data) >= 128 and data[:4] == b"DDS ":
+        flags, height, width, size_field = struct.unpack_from("<IIII", data, 8)
+        mip_count = _u32(data, 28)
+        if not _u32(data, 80) & 0x4:
+            raise TextureError("DDS without a four-character code")
+        fourcc = data[84:88].decode("latin-1")
+        if fourcc not in BLOCK_FORMATS:
+            raise TextureError("DDS format %r" % fourcc)
+        bc, premultiplied = BLOCK_FORMATS[fourcc]
+        pitch = _pitch(width, bc)
+        if flags & 0x8 and size_field != pitch:
+            raise TextureError("stored pitch %d, blocks need %d" % (size_field, pitch))
+        levels, w, h, total = max(1, mip_count if flags & 0x20000 else 1), width, height, 0
+        for _ in range(levels):
+            total += _pitch(w, bc) * max(1, (h + 3) // 4)
+            w, h = max(1, w // 2), max(1, h // 2)
+        if len(data) != 128 + total:
+            raise TextureError("DDS holds %d bytes of pixels, %d levels need %d"
+                               % (len(data) - 128, levels, total))
+        top = pitch * ((height + 3) // 4)
+        if not flags & 0x8 and size_field != top:
+            raise TextureError("linear size %d, top level is %d" % (size_field, top))
+        return dict(format=fourcc, width=width, height=height, bc=bc, pitch=pitch,
+                    premultiplied=premultiplied, pixels=data[128:128 + top], levels=levels,
+                    pitch_flag=bool(flags & 0x8))
+    if len(data) > 35 and data[-18:] == b"TRUEVISION-XFILE.\0":
+        id_length, map_type, image_type = data[0], data[1], data[2]
+        map_length, entry_bits = struct.unpack_from("<HB", data, 5)
+        width, height, bits = struct.unpack_from("<HHB", data, 12)
+        if image_type != 2 or bits not in (24, 32):
+            raise TextureError("TGA type %d, %d bits" % (image_type, bits))
+        start = 18 + id_length + (map_length * (entry_bits // 8) if map_type else 0)
+        size = width * height * bits // 8
+        if len(data) != start + size + 26:
+            raise TextureError("TGA of %d bytes, header and footer say %d"
+                               % (len(data), start + size + 26))
+        return dict(format="tga%d" % bits, width=width, height=height,
+                    pixels=data[start:start + size], pitch=width * bits // 8,
+                    ident=data[18:18 + id_length], colour_map=map_length if map_type else 0)
+    if len(data) > 15 and data[:16] == b"Relic Chunky\r\n\x1a\0":
+        if _u32(data, 16) != 3:
+            raise TextureError("container version %d" % _u32(data, 16))
+        tree = _chunks(data, _u32(data, 24), len(data))
+        txtr = tree.get(("FOLD", "TSET"), {}).get(("FOLD", "TXTR"), {})
+        if ("FOLD", "DXTC") in txtr:
+            dxtc = txtr[("FOLD", "DXTC")]
+            fmt, man, dat = (dxtc.get(("DATA", k)) for k in ("TFMT", "TMAN", "TDAT"))
+            if fmt is None or man is None or dat is None or len(fmt) < 20 or len(man) < 12:
+                raise TextureError("DXTC without TFMT, TMAN or TDAT")
+            width, height, compression = _u32(fmt, 0), _u32(fmt, 4), _u32(fmt, 16)
+            if compression not in (13, 14, 15):
+                raise TextureError("compression %d" % compression)
+            bc = compression - 12
+            pitch = _pitch(width, bc)
+            unpacked, packed = _u32(man, 4), _u32(man, 8)
+            if unpacked != 16 + height * (pitch // 4) or len(dat) != packed:
+                raise TextureError("TDAT sizes %d/%d for %d bytes" % (unpacked, packed, len(dat)))
+            deflated = packed != unpacked
+            raw = zlib.decompress(dat) if deflated else dat
+            if len(raw) != unpacked:
+                raise TextureError("TDAT inflates to %d, not %d" % (len(raw), unpacked))
+            return dict(format="rgt%d" % compression, width=width, height=height, bc=bc,
+                        premultiplied=False, pitch=pitch, pixels=raw[16:], deflated=deflated)
+        if ("FOLD", "IMAG") in txtr:
+            attr = txtr[("FOLD", "IMAG")].get(("DATA", "ATTR"))
+            pixels = txtr[("FOLD", "IMAG")].get(("DATA", "DATA"))
+            if attr is None or pixels is None or len(attr) < 12:
+                raise TextureError("IMAG without ATTR or DATA")
+            width, height = _u32(attr, 4), _u32(attr, 8)
+            if len(pixels) != width * height * 4:
+                raise TextureError("IMAG DATA of %d bytes for %d x %d"
+                                   % (len(pixels), width, height))
+            return dict(format="rgt-image", width=width, height=height, pixels=pixels,
+                        pitch=width * 4)
+        raise TextureError("RGT of unknown image type")
+    raise TextureError("unrecognised image format")
+
+
+def _expand565(c):
+    r, g, b = c >> 11, (c >> 5) & 63, c & 31
+    return ((r << 3) | (r >> 2), (g << 2) | (g >> 4), (b << 3) | (b >> 2))
+
+
+def _decode_colours(block, always_four):
+    c0, c1, bits = struct.unpack_from("<HHI", block)
+    e0, e1 = _expand565(c0), _expand565(c1)
+    if c0 > c1 or always_four:
+        palette = [e0 + (255,), e1 + (255,),
+                   tuple((2 * a + b + 1) // 3 for a, b in zip(e0, e1)) + (255,),
+                   tuple((a + 2 * b + 1) // 3 for a, b in zip(e0, e1)) + (255,)]
+    else:
+        palette = [e0 + (255,), e1 + (255,), tuple((a + b) // 2 for a, b in zip(e0, e1))
+                   + (255,), (0, 0, 0, 0)]
+    return [palette[(bits >> (2 * i)) & 3] for i in range(16)]
+
+
+def decode_block(block, bc):
+    """The 16 RGBA pixels of one BC1, BC2 or BC3 block, row by row."""
+    if bc == 1:
+        return _decode_colours(block, False)
+    colours = _decode_colours(block[8:], True)
+    if bc == 2:
+        bits = struct.unpack_from("<Q", block)[0]
+        alphas = [((bits >> (4 * i)) & 15) * 17 for i in range(16)]
+    else:
+        a0, a1 = block[0], block[1]
+        bits = int.from_bytes(block[2:8], "little")
+        if a0 > a1:
+            palette = [a0, a1] + [((7 - k) * a0 + k * a1 + 3) // 7 for k in range(1, 7)]
+        else:
+            palette = [a0, a1] + [((5 - k) * a0 + k * a1 + 2) // 5 for k in range(1, 5)] + [0, 255]
+        alphas = [palette[(bits >> (3 * i)) & 7] for i in range(16)]
+    return [c[:3] + (a,) for c, a in zip(colours, alphas)]
+
+
+def shown_image(texture):
+    """The top level as drawn, rows top-down, as premultiplied RGBA tuples: the editor
+    draws a texture's first stored row at the bottom."""
+    w, h = texture["width"], texture["height"]
+    stored = [[None] * w for _ in range(h)]
+    if "bc" in texture:
+        size = 8 if texture["bc"] == 1 else 16
+        for by in range((h + 3) // 4):
+            for bx in range((w + 3) // 4):
+                start = by * texture["pitch"] + bx * size
+                for i, p in enumerate(decode_block(texture["pixels"][start:start + size],
+                                                   texture["bc"])):
+                    x, y = bx * 4 + i % 4, by * 4 + i // 4
+                    if x < w and y < h:
+                        stored[y][x] = p
+    else:
+        n = 3 if texture["format"] == "tga24" else 4
+        for y in range(h):
+            row = texture["pixels"][y * texture["pitch"]:(y + 1) * texture["pitch"]]
+            stored[y] = [(row[n * x + 2], row[n * x + 1], row[n * x],
+                          row[n * x + 3] if n == 4 else 255) for x in range(w)]
+    if not texture.get("premultiplied"):
+        stored = [[tuple(c * p[3] // 255 for c in p[:3]) + (p[3],) for p in row]
+                  for row in stored]
+    return stored[::-1]
+
+
+def texture_candidates(path):
+    """File names tried for a texture path: the path itself when it has a dot, then its
+    stem with .dds, .tga and .rgt."""
+    path = path.split(":", 1)[1] if ":" in path else path
+    stem = path.rpartition(".")[0] if "." in path else path
+    return ([path] if "." in path else []) + [stem + e for e in (".dds", ".tga", ".rgt")]
+
+
+def font_names(data):
+    """(family, subfamily) pairs of a TrueType file's name table (Windows and Mac
+    records, English)."""
+    offsets = {data[12 + 16 * i:16 + 16 * i]: struct.unpack_from(">I", data, 20 + 16 * i)[0]
+               for i in range(struct.unpack_from(">H", data, 4)[0])}
+    start = offsets[b"name"]
+    count, strings = struct.unpack_from(">HH", data, start + 2)
+    found = {}
+    for i in range(count):
+        platform, _, language, ident, length, offset = struct.unpack_from(
+            ">HHHHHH", data, start + 6 + 12 * i)
+        if ident in (1, 2) and (platform, language) in ((3, 0x409), (1, 0)):
+            raw = data[start + strings + offset:start + strings + offset + length]
+            found.setdefault(ident, raw.decode("utf-16-be" if platform == 3 else "latin-1"))
+    return found.get(1), found.get(2)
+
+
+def parse_font_description(text):
+    """name, sizeDefault (None when absent) and {N: size} of a .fnt script."""
+    name = re.search(r'\bname\s*=\s*"([^"]*)"', text)
+    default = re.search(r"\bsizeDefault\s*=\s*([\d.]+)", text)
+    sizes = {int(n): float(v) for n, v in re.findall(r"\bsize(\d+)\s*=\s*([\d.]+)", text)}
+    return (name.group(1) if name else None, float(default.group(1)) if default else None,
+            sizes)
+
+
+def every_file(root):
+    """(where, path, bytes) of every loose file and every archive member of the
+    installation. Paths use '/'; a loose file's path starts at its art/ or font/
+    folder, as read through its source."""
+    for folder, _, names in os.walk(root):
+        for name in sorted(names):
+            path = os.path.join(folder, name)
+            with open(path, "rb") as handle:
+                data = handle.read()
+            if name.endswith(".sga") and name != "BastionBroken.sga":
+                archive = sga_dump.Archive(data)
+                for member in archive.members:
+                    yield path, member.path.replace("\\", "/"), archive.read(member)
+            else:
+                parts = os.path.relpath(path, root).split(os.sep)
+                starts = [i for i, p in enumerate(parts) if p.lower() in ("art", "font")]
+                yield path, "/".join(parts[starts[0] if starts else 0:]), data
+
+
 SCRIPT_EXTENSIONS = (".screen", ".styles", ".colours")
 WIDGET_TYPES = {"Group", "CustomListBoxItem", "Button", "CheckButton", "RadioButton",
                 "ProgressBar", "ScrollBar", "ComboBox", "TextListBox", "CustomListBox",
@@ -307,19 +554,26 @@ def code_of(text):
 
 # --- the tests ----------------------------------------------------------------------
 
+_SHARED = {}  # one sample for every test class: generating it takes a second
+
+
+def tearDownModule():
+    if _SHARED:
+        shutil.rmtree(_SHARED["scratch"], ignore_errors=True)
+
+
 class SampleTestCase(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.scratch = tempfile.mkdtemp(prefix="tvse-sample-test-")
+        if not _SHARED:
+            scratch = tempfile.mkdtemp(prefix="tvse-sample-test-")
+            started = time.monotonic()
+            make_sample.generate(os.path.join(scratch, "sample"))
+            _SHARED.update(scratch=scratch, seconds=time.monotonic() - started)
+        cls.scratch = _SHARED["scratch"]
         cls.root = os.path.join(cls.scratch, "sample")
-        started = time.monotonic()
-        make_sample.generate(cls.root)
-        cls.seconds = time.monotonic() - started
+        cls.seconds = _SHARED["seconds"]
         cls.disk = Disk(cls.root)
-
-    @classmethod
-    def tearDownClass(cls):
-        shutil.rmtree(cls.scratch, ignore_errors=True)
 
 
 class Generation(SampleTestCase):
@@ -623,6 +877,274 @@ class Scripts(SampleTestCase):
         for name in REAL_SCREENS:
             self.assertTrue(all(c >= 20 for path, c in counts.items() if path.endswith("-" + name)),
                             name)
+
+
+def requested_names(root, key):
+    """{value: set of files} of every `key = "value"` in every copy of every screen and
+    style sheet (shadowed copies too: a module that overrides nothing sees them)."""
+    found = {}
+    for where, path, data in every_file(root):
+        if path.lower().endswith((".screen", ".styles")):
+            for value in re.findall(r'\b%s = "([^"]*)"' % key, data.decode("ascii")):
+                found.setdefault(value, set()).add(path.rpartition("/")[2])
+    return found
+
+
+class BlockEncoder(unittest.TestCase):
+    """The generator's block compression, read back by the decoder above."""
+
+    @staticmethod
+    def encode(pixels, fourcc):
+        """One block whose stored pixels are `pixels`, row by row (the canvas holds
+        them upside down: blocks are stored from the bottom of the image up)."""
+        canvas = make_sample.Canvas(4, 4)
+        canvas.px[:] = bytes(v for y in (3, 2, 1, 0) for p in pixels[4 * y:4 * y + 4] for v in p)
+        return make_sample.compress_blocks(canvas, fourcc)
+
+    def test_opaque_blocks_never_show_holes(self):
+        # Colours that collapse to one 5:6:5 value, a flat block, a hard edge, a ramp.
+        blocks = [[(200, 100, 50, 255), (201, 101, 51, 255)] * 8,
+                  [(255, 255, 255, 255)] * 16, [(0, 0, 0, 255)] * 16,
+                  [(10, 20, 30, 255)] * 8 + [(240, 230, 220, 255)] * 8,
+                  [(16 * i, 255 - 16 * i, 40, 255) for i in range(16)]]
+        for pixels in blocks:
+            for fourcc in ("DXT1", "DXT3", "DXT5"):
+                bc = make_sample.DXT_FORMATS[fourcc][0]
+                decoded = decode_block(self.encode(pixels, fourcc), bc)
+                self.assertTrue(all(p[3] == 255 for p in decoded), (fourcc, pixels[:2]))
+                for want, got in zip(pixels, decoded):
+                    self.assertLessEqual(max(abs(a - b) for a, b in zip(want, got)), 48)
+
+    def test_one_bit_alpha_cuts_below_half(self):
+        alphas = [0, 127, 128, 255] * 4
+        pixels = [(180, 40, 40, a) for a in alphas]
+        decoded = decode_block(self.encode(pixels, "DXT1"), 1)
+        self.assertEqual([p[3] for p in decoded], [0 if a < 128 else 255 for a in alphas])
+        self.assertTrue(all(p[:3] == (0, 0, 0) for p in decoded if p[3] == 0))
+        self.assertEqual(decode_block(self.encode([(9, 9, 9, 0)] * 16, "DXT1"), 1),
+                         [(0, 0, 0, 0)] * 16)
+
+    def test_alpha_blocks(self):
+        ramp = [(255, 255, 255, 17 * i) for i in range(16)]
+        for fourcc, tolerance in (("DXT3", 8), ("DXT5", 19)):
+            bc = make_sample.DXT_FORMATS[fourcc][0]
+            decoded = decode_block(self.encode(ramp, fourcc), bc)
+            for want, got in zip(ramp, decoded):
+                self.assertLessEqual(abs(want[3] - got[3]), tolerance, fourcc)
+        # The two extremes alone come back exactly.
+        hard = [(0, 0, 0, 0), (0, 0, 0, 255)] * 8
+        self.assertEqual([p[3] for p in decode_block(self.encode(hard, "DXT5"), 3)],
+                         [0, 255] * 8)
+
+    def test_premultiplied_transparent_pixels_stay_black(self):
+        # Premultiplied colour is added as it is: a transparent pixel with any colour
+        # left would glow.
+        pixels = [(255, 220, 140, 255)] * 6 + [(255, 220, 140, 0)] * 10
+        for fourcc in ("DXT2", "DXT4"):
+            bc = make_sample.DXT_FORMATS[fourcc][0]
+            decoded = decode_block(self.encode(pixels, fourcc), bc)
+            for got in decoded[6:]:
+                self.assertEqual(got[3], 0, fourcc)
+                self.assertLessEqual(max(got[:3]), 8, fourcc)
+
+    def test_block_sizes_and_rows(self):
+        with self.assertRaises(ValueError):
+            make_sample.compress_blocks(make_sample.Canvas(6, 4), "DXT1")
+        # Top half red, bottom half blue: the first stored block row is the bottom.
+        canvas = make_sample.Canvas(4, 8)
+        canvas.fill(0, 0, 4, 4, (255, 0, 0, 255))
+        canvas.fill(0, 4, 4, 8, (0, 0, 255, 255))
+        data = make_sample.compress_blocks(canvas, "DXT1")
+        self.assertEqual(decode_block(data[:8], 1)[0], (0, 0, 255, 255))
+        self.assertEqual(decode_block(data[8:], 1)[0], (255, 0, 0, 255))
+
+    def test_mip_chain_to_one_pixel(self):
+        canvas = make_sample.Canvas(8, 8, (40, 80, 120, 255))
+        texture = read_texture(make_sample.dds_file(canvas, "DXT1", mipmaps=True))
+        self.assertEqual(texture["levels"], 4)  # 8, 4, 2 and 1 pixels
+
+
+class TextureReader(unittest.TestCase):
+    """The reader above must refuse what the sample must never hold."""
+
+    def test_lengths_that_disagree_with_the_headers_are_refused(self):
+        canvas = make_sample.Canvas(8, 8, (10, 20, 30, 255))
+        tga = make_sample.tga_file(canvas, 24, b"id", make_sample.UNUSED_COLOUR_MAP)
+        self.assertEqual(read_texture(tga)["format"], "tga24")
+        for broken in (tga[:100] + tga[101:],          # one pixel byte short
+                       tga[:-18] + b"\0" * 18,         # no footer: not a TGA at all
+                       tga[:5] + b"\x11" + tga[6:]):   # colour map longer than stored
+            with self.assertRaises(TextureError):
+                read_texture(broken)
+        dds = make_sample.dds_file(canvas, "DXT5")
+        with self.assertRaises(TextureError):
+            read_texture(dds + b"\0" * 16)
+        rgt = make_sample.rgt_dxtc("x", canvas, "DXT1", deflate=False)
+        self.assertFalse(read_texture(rgt)["deflated"])
+        with self.assertRaises(TextureError):
+            read_texture(rgt[:-1])
+
+
+class Textures(SampleTestCase):
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        _, _, sources, _ = load_mod(cls.disk, "Bastion")
+        cls.union = Union(cls.disk, sources)
+        cls.requested = requested_names(cls.root, "texture")
+        cls.resolved = {}  # texture path -> (file name, source, parsed file)
+        for path in cls.requested:
+            for candidate in texture_candidates(path):
+                where, data = cls.union.read(candidate)
+                if data is not None:
+                    cls.resolved[path] = (candidate, where, read_texture(data))
+                    break
+        cls.shown = {found[0]: found[2] for found in cls.resolved.values()}
+        cls.files = [(where, path, data) for where, path, data in every_file(cls.root)
+                     if path.lower().endswith((".dds", ".tga", ".rgt"))]
+
+    def test_every_requested_texture_is_found_but_one(self):
+        missing = make_sample.TEXTURES + make_sample.MISSING_TEXTURE
+        self.assertIn("mainmenuscreen.screen", self.requested[missing])
+        self.assertEqual(set(self.requested) - set(self.resolved), {missing})
+        # Missing from every source, not only from the ones Bastion stacks.
+        stems = {p.lower().rpartition(".")[0] for _, p, _ in self.files}
+        self.assertNotIn(missing, stems)
+        self.assertGreater(len(self.resolved), 70)
+
+    def test_paths_with_and_without_extension(self):
+        bare = [p for p in self.resolved if "." not in p.rpartition("/")[2]]
+        self.assertGreater(len(bare), 20)
+        # Asked for as .tga, only the .dds exists.
+        asked = make_sample.TEXTURES + "common/checkbox_off_disabled.tga"
+        self.assertEqual(self.resolved[asked][0], asked[:-4] + ".dds")
+        # Without an extension .dds comes first, even from a later source than a .tga.
+        asked = make_sample.TEXTURES + "frontend/tab_selected"
+        self.assertEqual(self.resolved[asked][:2], (asked + ".dds", "Engine\\Engine.sga"))
+        self.assertEqual(self.union.read(asked + ".tga")[0], "Bastion\\Common\\")
+
+    def test_every_format_the_decoders_read_is_used(self):
+        used = [t for _, _, t in self.resolved.values()]
+        formats = {t["format"] for t in used}
+        self.assertEqual(formats, {"DXT1", "DXT2", "DXT3", "DXT4", "DXT5", "tga24", "tga32",
+                                   "rgt13", "rgt14", "rgt15", "rgt-image"})
+        self.assertTrue(any(t.get("ident") and t.get("colour_map") for t in used))
+        self.assertTrue(any(t["format"] == "tga24" and t.get("colour_map") for t in used))
+        self.assertTrue(any(t.get("levels", 1) > 1 for t in used))
+        self.assertTrue(any(t.get("pitch_flag") for t in used))
+        self.assertEqual({t["deflated"] for t in used if "deflated" in t}, {True, False})
+        sources = {where for _, where, _ in self.resolved.values()}
+        self.assertTrue(any(s.endswith(".sga") for s in sources))
+        self.assertTrue(any(s.endswith("\\") for s in sources))
+
+    def test_every_texture_file_parses_and_is_asked_for(self):
+        stems = {p.rpartition(".")[0] if "." in p.rpartition("/")[2] else p
+                 for p in self.requested}
+        kinds = {".dds": "DXT", ".tga": "tga", ".rgt": "rgt"}
+        for where, path, data in self.files:
+            try:
+                texture = read_texture(data)
+            except TextureError as error:
+                self.fail("%s %s: %s" % (where, path, error))
+            self.assertTrue(texture["format"].startswith(kinds[path[-4:].lower()]), path)
+            if "bc" in texture:
+                self.assertEqual((texture["width"] % 4, texture["height"] % 4), (0, 0), path)
+            self.assertIn(path.lower().rpartition(".")[0], stems, "never asked for: " + path)
+
+    def test_textures_show_upright_and_close_to_their_art(self):
+        # One texture of each way of storing it, against the art it was made from.
+        plan = {}
+        for trees in make_sample.texture_plan().values():
+            for path, (storage, make) in sorted(trees.items()):
+                plan.setdefault(storage, (path, make))
+        self.assertGreaterEqual(len(plan), 12)
+        for storage, (path, make) in sorted(plan.items()):
+            art = make()
+            texture = self.shown.get(make_sample.TEXTURES + path)
+            self.assertIsNotNone(texture, path)
+            shown = shown_image(texture)
+            self.assertEqual((len(shown[0]), len(shown)), (art.width, art.height), path)
+            error = 0
+            for y, row in enumerate(shown):
+                for x, got in enumerate(row):
+                    i = (y * art.width + x) * 4
+                    a = art.px[i + 3] if storage[:5] != "tga24" else 255
+                    want = [c * a // 255 for c in art.px[i:i + 3]] + [a]
+                    error += sum(abs(g - w) for g, w in zip(got, want))
+            mean = error / (4.0 * art.width * art.height)
+            self.assertLessEqual(mean, 4.0 if "DXT" in storage else 0.0, path)
+
+    def test_loading_art_has_sky_above_ground(self):
+        texture = self.resolved[make_sample.TEXTURES + "loading/bastion_keep"][2]
+        shown = shown_image(texture)
+        top, bottom = shown[0][5], shown[-1][5]
+        self.assertGreater(top[2], top[0])  # a dark blue sky
+        self.assertLess(sum(bottom[:3]), sum(top[:3]))
+
+
+class Fonts(SampleTestCase):
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        _, _, sources, _ = load_mod(cls.disk, "Bastion")
+        cls.union = Union(cls.disk, sources)
+        cls.used = requested_names(cls.root, "fontname")
+        cls.descriptions = {}
+        for name in set(cls.used) | {"gillsans_16"}:
+            _, data = cls.union.read("font\\%s.fnt" % name)
+            if data is not None:
+                cls.descriptions[name] = parse_font_description(data.decode("ascii"))
+        cls.installed = [(origin, name) for _, name, origin in make_sample.FONT_FILES
+                         if os.path.isfile(origin)]
+
+    def test_every_font_name_has_a_description(self):
+        self.assertGreaterEqual(len(self.used), 5)
+        self.assertEqual(set(self.descriptions), set(self.used) | {"gillsans_16"})
+        for name, (face, default, sizes) in self.descriptions.items():
+            self.assertTrue(face, name)
+            for width, size in sizes.items():
+                self.assertGreaterEqual(width, 640, name)
+                self.assertTrue(0.5 <= size / (default or 12) <= 2.5, name)
+        # Defaults in use: one without sizeDefault, one without sizes by width.
+        self.assertTrue(any(d is None for _, d, _ in self.descriptions.values()))
+        self.assertTrue(any(not s for _, _, s in self.descriptions.values()))
+
+    def test_fonts_are_copied_from_the_machine_when_it_has_them(self):
+        listed = self.union.list("font\\")
+        offered = sorted(n for n in listed if n.lower().endswith(".ttf"))
+        self.assertEqual(offered, sorted((n for _, n in self.installed), key=str.lower))
+        for origin, name in self.installed:
+            with open(origin, "rb") as handle:
+                self.assertEqual(self.union.read("font\\" + name)[1], handle.read(), name)
+        # Files the font loader must pass over.
+        self.assertIn("readme.txt", listed)
+        self.assertTrue(any(n.lower().endswith(".ttf.bak") for n in listed))
+
+    def test_descriptions_pick_faces_the_font_folder_has(self):
+        faces = []
+        for origin, name in self.installed:
+            family, face = font_names(self.union.read("font\\" + name)[1])
+            self.assertTrue(family and face, name)
+            faces.append((family, face))
+        if not faces:
+            self.skipTest("no font files on this machine")
+
+        def common(a, b):
+            n = 0
+            while n < min(len(a), len(b)) and a[n].lower() == b[n].lower():
+                n += 1
+            return n
+
+        unmatched = []
+        for name, (wanted, _, _) in sorted(self.descriptions.items()):
+            scores = [(common(wanted, family) + common(wanted[::-1], face[::-1]),
+                       family + " " + face) for family, face in faces]
+            best = max(scores)
+            if best[0] == 0:
+                unmatched.append(name)
+            elif any(wanted == full for _, full in scores):
+                self.assertEqual(best[1], wanted, name)
+        self.assertEqual(unmatched, ["copperplate_11"])
 
 
 if __name__ == "__main__":

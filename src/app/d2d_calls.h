@@ -75,6 +75,23 @@ inline Microsoft::WRL::ComPtr<ID2D1Bitmap> get_bitmap(ID2D1BitmapRenderTarget* t
     return bitmap;
 }
 
+inline Microsoft::WRL::ComPtr<ID2D1Bitmap> create_bitmap(ID2D1RenderTarget* target, D2D1_SIZE_U size,
+                                                        const void* data, UINT32 pitch,
+                                                        const D2D1_BITMAP_PROPERTIES& properties)
+{
+    Microsoft::WRL::ComPtr<ID2D1Bitmap> bitmap;
+    check(target->CreateBitmap(size, data, pitch, properties, &bitmap), "ID2D1RenderTarget::CreateBitmap");
+    return bitmap;
+}
+
+inline Microsoft::WRL::ComPtr<ID2D1Bitmap> create_shared_bitmap(ID2D1RenderTarget* target, REFIID riid, void* data,
+                                                               const D2D1_BITMAP_PROPERTIES& properties)
+{
+    Microsoft::WRL::ComPtr<ID2D1Bitmap> bitmap;
+    check(target->CreateSharedBitmap(riid, data, &properties, &bitmap), "ID2D1RenderTarget::CreateSharedBitmap");
+    return bitmap;
+}
+
 // Callers that treat D2DERR_RECREATE_TARGET as an event test the raw result first.
 inline void end_draw(ID2D1RenderTarget* target)
 {

@@ -135,4 +135,54 @@ inline DWRITE_TEXT_METRICS get_metrics(IDWriteTextLayout* layout)
     return metrics;
 }
 
+inline void register_font_file_loader(IDWriteFactory* factory, IDWriteFontFileLoader* loader)
+{
+    check(factory->RegisterFontFileLoader(loader), "IDWriteFactory::RegisterFontFileLoader");
+}
+
+inline void unregister_font_file_loader(IDWriteFactory* factory, IDWriteFontFileLoader* loader)
+{
+    check(factory->UnregisterFontFileLoader(loader), "IDWriteFactory::UnregisterFontFileLoader");
+}
+
+inline void register_font_collection_loader(IDWriteFactory* factory, IDWriteFontCollectionLoader* loader)
+{
+    check(factory->RegisterFontCollectionLoader(loader), "IDWriteFactory::RegisterFontCollectionLoader");
+}
+
+inline void unregister_font_collection_loader(IDWriteFactory* factory, IDWriteFontCollectionLoader* loader)
+{
+    check(factory->UnregisterFontCollectionLoader(loader), "IDWriteFactory::UnregisterFontCollectionLoader");
+}
+
+inline Microsoft::WRL::ComPtr<IDWriteFontCollection> create_custom_font_collection(
+    IDWriteFactory* factory, IDWriteFontCollectionLoader* loader, const void* key, UINT32 key_size)
+{
+    Microsoft::WRL::ComPtr<IDWriteFontCollection> collection;
+    check(factory->CreateCustomFontCollection(loader, key, key_size, &collection),
+          "IDWriteFactory::CreateCustomFontCollection");
+    return collection;
+}
+
+inline Microsoft::WRL::ComPtr<IDWriteFontFamily> get_font_family(IDWriteFontCollection* collection, UINT32 index)
+{
+    Microsoft::WRL::ComPtr<IDWriteFontFamily> family;
+    check(collection->GetFontFamily(index, &family), "IDWriteFontCollection::GetFontFamily");
+    return family;
+}
+
+inline Microsoft::WRL::ComPtr<IDWriteFont> get_font(IDWriteFontList* list, UINT32 index)
+{
+    Microsoft::WRL::ComPtr<IDWriteFont> font;
+    check(list->GetFont(index, &font), "IDWriteFontList::GetFont");
+    return font;
+}
+
+inline Microsoft::WRL::ComPtr<IDWriteLocalizedStrings> get_face_names(IDWriteFont* font)
+{
+    Microsoft::WRL::ComPtr<IDWriteLocalizedStrings> names;
+    check(font->GetFaceNames(&names), "IDWriteFont::GetFaceNames");
+    return names;
+}
+
 } // namespace App

@@ -2,6 +2,15 @@
 
 #include "fs/union_source.h"
 
+#ifdef _WIN32
+#include "render/device_resources.h"
+#else
+namespace Render {
+// Without Windows there is no device half; the type only has to be complete.
+class DeviceResources {};
+} // namespace Render
+#endif
+
 namespace Render {
 
 ResourceSet::ResourceSet(Gfx::GraphicsContext* graphics, std::shared_ptr<const Mod::FileSource> files)
@@ -9,6 +18,10 @@ ResourceSet::ResourceSet(Gfx::GraphicsContext* graphics, std::shared_ptr<const M
 {
     if (m_files)
         m_colours = Screen::ColourTable::load(*m_files);
+#ifdef _WIN32
+    if (m_graphics)
+        m_device = std::make_unique<DeviceResources>(*m_graphics, m_files);
+#endif
 }
 
 ResourceSet::~ResourceSet() = default;

@@ -1,7 +1,8 @@
 #pragma once
 // The rendering resources of one loaded mod, built by the mod's background load and
-// used afterwards from the user-interface thread: for now its colour table; textures
-// and fonts join it with the drawing.
+// used afterwards from the user-interface thread: the colour table, and with a graphics
+// context the device resources (textures, fonts, the image converter). The colour
+// table is portable; the device half exists only in the Windows program.
 
 #include "mod/mod_resources.h"
 #include "screen/colour_table.h"
@@ -14,20 +15,26 @@ class FileSource;
 
 namespace Render {
 
+class DeviceResources;
+
 class ResourceSet : public Mod::ModResources {
 public:
-    // Evaluates the mod's colour table; a missing or failing one leaves no colours.
+    // Evaluates the mod's colour table (a missing or failing one leaves no colours) and,
+    // given a graphics context, builds the device resources, whose failures it raises.
     ResourceSet(Gfx::GraphicsContext* graphics, std::shared_ptr<const Mod::FileSource> files);
     ~ResourceSet() override;
 
     // Null when the mod has no usable colour table.
     const Screen::ColourTable* colours() const { return m_colours.get(); }
     const std::shared_ptr<const Mod::FileSource>& files() const { return m_files; }
+    // Null without a graphics context.
+    DeviceResources* device() const { return m_device.get(); }
 
 private:
     std::shared_ptr<const Mod::FileSource> m_files;
     std::unique_ptr<Screen::ColourTable> m_colours;
     Gfx::GraphicsContext* m_graphics;
+    std::unique_ptr<DeviceResources> m_device;
 };
 
 // The builder that LoadedMod runs in its background load.

@@ -1,0 +1,56 @@
+#include "render/font_cache.h"
+
+#include "fs/game_font_collection.h"
+#include "render/font_description.h"
+#include "ui/ansi_text.h"
+#include "ui/text_format.h"
+
+#include <exception>
+
+namespace Render {
+
+using Microsoft::WRL::ComPtr;
+
+FontCache::FontCache(IDWriteFactory* factory, std::shared_ptr<const Mod::FileSource> files,
+                     Fonts::GameFontCollection* collection)
+    : m_factory(factory), m_files(std::move(files)), m_collection(collection),
+      m_system_format(Ui::create_system_text_format(factory, 12.0f, DWRITE_FONT_WEIGHT_NORMAL))
+{
+}
+
+FontCache::~FontCache() = default;
+
+const FontEntry& FontCache::font(const std::string& name)
+{
+    auto found = m_entries.find(name);
+    if (found == m_entries.end())
+        found = m_entries.emplace(name, make_entry(name)).first;
+    return found->second;
+}
+
+FontEntry FontCache::make_entry(const std::string& name) const
+{
+    const FontEntry fallback{m_system_format, {}};
+    if (!m_files)
+        return fallback;
+    try {
+        std::optional<FontDescription> description = read_font_description(*m_files, name);
+        if (!description)
+            return fallback;
+        FontEntry entry{nullptr, std::move(description->size_table)};
+        if (m_collection)
+            m_collection->create_text_format(Ui::ansi_to_wide(description->name),
+                                             description->size_default * 72.0f / 96.0f, entry.format);
+        // A face the mod does not ship: the interface font, but at the description's size
+        // and with its table, so the text keeps its proportions.
+        if (!entry.format)
+            entry.format = Ui::create_system_text_format(m_factory.Get(), description->size_default,
+                                                         DWRITE_FONT_WEIGHT_NORMAL);
+        return entry;
+    } catch (const std::exception&) {
+        // A refused format (DirectWrite, or memory): the name still gets a usable font.
+        return fallback;
+    }
+}
+
+} // namespace Render

@@ -1,0 +1,216 @@
+#include "render/image_converter.h"
+
+#include "app/com_call.h"
+#include "app/d2d_calls.h"
+#include "app/d3d10_calls.h"
+#include "app/dxgi_calls.h"
+#include "render/image_decoder.h"
+
+#include <stdexcept>
+
+namespace Render {
+
+using Microsoft::WRL::ComPtr;
+
+// A quad from the vertex index alone; texture row 0 lands at the bottom of the target.
+// The system-value semantics work with every compiler; the legacy POSITION and COLOR
+// names are not mapped by some.
+const char vertex_shader_source[] =
+    "struct t{float4 p:SV_Position;float2 u:TEXCOORD;};"
+    "t m(uint i:SV_VertexID){t v;v.u=float2(i&1,i/2);v.p=float4(v.u,1,1)*2-1;return v;}";
+const char copy_shader_source[] =
+    "Texture2D t;SamplerState s;float4 m(float4 x:SV_Position,float2 u:TEXCOORD):SV_Target{return t.Sample(s,u);}";
+// Three single-byte texels B, G, R of a 24-bit row make one opaque pixel; d is one texel.
+const char bgr_shader_source[] =
+    "Texture2D t;SamplerState s;float2 d;float4 m(float4 x:SV_Position,float2 u:TEXCOORD):SV_Target"
+    "{return float4(t.Sample(s,u+d).r,t.Sample(s,u).r,t.Sample(s,u-d).r,1);}";
+
+namespace {
+
+// Accepts the legacy semantics where the compiler knows them.
+constexpr UINT compile_flags = D3DCOMPILE_ENABLE_BACKWARDS_COMPATIBILITY;
+
+D3D10_BLEND_DESC1 blend_description(D3D10_BLEND source_colour)
+{
+    D3D10_BLEND_DESC1 description = {};
+    description.AlphaToCoverageEnable = FALSE;
+    description.IndependentBlendEnable = FALSE;
+    D3D10_RENDER_TARGET_BLEND_DESC1& target = description.RenderTarget[0];
+    target.BlendEnable = TRUE;
+    target.SrcBlend = source_colour;
+    target.DestBlend = D3D10_BLEND_ZERO;
+    target.BlendOp = D3D10_BLEND_OP_ADD;
+    target.SrcBlendAlpha = D3D10_BLEND_ONE;
+    target.DestBlendAlpha = D3D10_BLEND_ZERO;
+    target.BlendOpAlpha = D3D10_BLEND_OP_ADD;
+    target.RenderTargetWriteMask = D3D10_COLOR_WRITE_ENABLE_ALL;
+    return description;
+}
+
+void set_blend(ID3D10Device* device, ID3D10BlendState1* state)
+{
+    const float factor[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    device->OMSetBlendState(state, factor, 0xFFFFFFFFu);
+}
+
+// Unmaps a texture on every way out.
+class MappedTexture {
+public:
+    MappedTexture(ID3D10Texture2D* texture) : m_texture(texture), m_mapped(App::map_texture(texture, D3D10_MAP_READ)) {}
+    ~MappedTexture() { m_texture->Unmap(0); }
+    const D3D10_MAPPED_TEXTURE2D& mapped() const { return m_mapped; }
+
+private:
+    ID3D10Texture2D* m_texture;
+    D3D10_MAPPED_TEXTURE2D m_mapped;
+};
+
+D2D1_BITMAP_PROPERTIES bitmap_properties()
+{
+    return D2D1::BitmapProperties(D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED), 96.0f,
+                                  96.0f);
+}
+
+} // namespace
+
+ImageConverter::ImageConverter(const Gfx::GraphicsContext& graphics) : m_graphics(graphics)
+{
+    ComPtr<IDXGIDevice> dxgi_device;
+    App::check(graphics.device.As(&dxgi_device), "ID3D10Device1::QueryInterface");
+    ComPtr<IDXGIAdapter> adapter = App::get_adapter(dxgi_device.Get());
+    App::check(D3D10CreateDevice1(adapter.Get(), D3D10_DRIVER_TYPE_HARDWARE, nullptr, graphics.device->GetCreationFlags(),
+                                  graphics.device->GetFeatureLevel(), D3D10_1_SDK_VERSION, &m_device),
+               "D3D10CreateDevice1");
+    adapter.Reset();
+
+    m_device->IASetPrimitiveTopology(D3D10_PRIMITIVE_TOPOLOGY_TRIANGLESTRIP);
+    D3D10_RASTERIZER_DESC rasterizer = {};
+    rasterizer.FillMode = D3D10_FILL_SOLID;
+    rasterizer.CullMode = D3D10_CULL_NONE;
+    m_rasterizer = App::create_rasterizer_state(m_device.Get(), rasterizer);
+    m_device->RSSetState(m_rasterizer.Get());
+
+    m_straight_blend = App::create_blend_state1(m_device.Get(), blend_description(D3D10_BLEND_SRC_ALPHA));
+    m_premultiplied_blend = App::create_blend_state1(m_device.Get(), blend_description(D3D10_BLEND_ONE));
+    set_blend(m_device.Get(), m_straight_blend.Get());
+
+    HLSL::ShaderCompiler compiler;
+    ComPtr<ID3DBlob> code =
+        HLSL::compile(compiler, vertex_shader_source, sizeof(vertex_shader_source), "m", "vs_4_0", compile_flags);
+    m_vertex_shader = App::create_vertex_shader(m_device.Get(), code->GetBufferPointer(), code->GetBufferSize());
+    m_device->VSSetShader(m_vertex_shader.Get());
+
+    code = HLSL::compile(compiler, copy_shader_source, sizeof(copy_shader_source), "m", "ps_4_0", compile_flags);
+    m_copy_shader = App::create_pixel_shader(m_device.Get(), code->GetBufferPointer(), code->GetBufferSize());
+
+    D3D10_BUFFER_DESC constants = {};
+    constants.ByteWidth = 16;
+    constants.Usage = D3D10_USAGE_DYNAMIC;
+    constants.BindFlags = D3D10_BIND_CONSTANT_BUFFER;
+    constants.CPUAccessFlags = D3D10_CPU_ACCESS_WRITE;
+    m_constants = App::create_buffer(m_device.Get(), constants);
+
+    code = HLSL::compile(compiler, bgr_shader_source, sizeof(bgr_shader_source), "m", "ps_4_0", compile_flags);
+    m_bgr_shader = App::create_pixel_shader(m_device.Get(), code->GetBufferPointer(), code->GetBufferSize());
+    compiler.module.reset(); // the DLL stays loaded
+}
+
+ImageConverter::~ImageConverter()
+{
+    if (m_device)
+        m_device->ClearState();
+}
+
+ComPtr<IDXGIResource> ImageConverter::convert(const PixelSource& source)
+{
+    const bool bytes_as_texels = source.format == PixelFormat::r8;
+    D3D10_TEXTURE2D_DESC description = {};
+    description.Width = bytes_as_texels ? 3 * source.width : source.width;
+    description.Height = source.height;
+    description.MipLevels = 1;
+    description.ArraySize = 1;
+    description.Format = static_cast<DXGI_FORMAT>(source.format);
+    description.SampleDesc.Count = 1;
+    description.Usage = D3D10_USAGE_IMMUTABLE;
+    description.BindFlags = D3D10_BIND_SHADER_RESOURCE;
+    D3D10_SUBRESOURCE_DATA initial = {source.data, source.pitch, 0};
+    ComPtr<ID3D10Texture2D> stored = App::create_texture_2d(m_device.Get(), description, &initial);
+
+    description.Width = source.width;
+    description.Format = DXGI_FORMAT_B8G8R8A8_UNORM;
+    description.Usage = D3D10_USAGE_DEFAULT;
+    description.BindFlags = D3D10_BIND_RENDER_TARGET | D3D10_BIND_SHADER_RESOURCE;
+    description.MiscFlags = D3D10_RESOURCE_MISC_SHARED;
+    ComPtr<ID3D10Texture2D> converted = App::create_texture_2d(m_device.Get(), description, nullptr);
+
+    ComPtr<ID3D10ShaderResourceView> stored_view = App::create_shader_resource_view(m_device.Get(), stored.Get());
+    ComPtr<ID3D10RenderTargetView> target_view = App::create_render_target_view(m_device.Get(), converted.Get());
+
+    D3D10_VIEWPORT viewport = {0, 0, source.width, source.height, 0.0f, 0.0f};
+    m_device->RSSetViewports(1, &viewport);
+    if (bytes_as_texels) {
+        auto* step = static_cast<float*>(App::map_buffer(m_constants.Get(), D3D10_MAP_WRITE_DISCARD));
+        step[0] = 1.0f / (3.0f * static_cast<float>(source.width));
+        step[1] = 0.0f;
+        m_constants->Unmap();
+        ID3D10Buffer* buffers[] = {m_constants.Get()};
+        m_device->PSSetConstantBuffers(0, 1, buffers);
+        m_device->PSSetShader(m_bgr_shader.Get());
+    } else {
+        m_device->PSSetShader(m_copy_shader.Get());
+    }
+    ID3D10ShaderResourceView* views[] = {stored_view.Get()};
+    m_device->PSSetShaderResources(0, 1, views);
+    ID3D10RenderTargetView* targets[] = {target_view.Get()};
+    m_device->OMSetRenderTargets(1, targets, nullptr);
+    set_blend(m_device.Get(), source.alpha_mode == AlphaMode::premultiplied ? m_premultiplied_blend.Get()
+                                                                             : m_straight_blend.Get());
+    m_device->Draw(4, 0);
+    m_device->OMSetRenderTargets(0, nullptr, nullptr);
+    ID3D10ShaderResourceView* none[] = {nullptr};
+    m_device->PSSetShaderResources(0, 1, none);
+
+    ComPtr<IDXGIResource> resource;
+    App::check(converted.As(&resource), "ID3D10Texture2D::QueryInterface");
+    return resource;
+}
+
+ComPtr<ID2D1Bitmap> ImageConverter::load_bitmap(ID2D1RenderTarget* target, Mod::BlobPtr blob)
+{
+    ComPtr<IDXGIResource> converted;
+    decode_image_file(std::move(blob), [&](const PixelSource& source) { converted = convert(source); });
+    if (!converted)
+        throw std::runtime_error("Could not load image");
+
+    HANDLE handle = nullptr;
+    ComPtr<ID3D10Texture2D> opened;
+    if (SUCCEEDED(converted->GetSharedHandle(&handle)) && handle &&
+        SUCCEEDED(m_graphics.device->OpenSharedResource(handle, __uuidof(ID3D10Texture2D),
+                                                        reinterpret_cast<void**>(opened.GetAddressOf())))) {
+        ComPtr<IDXGISurface> surface;
+        App::check(opened.As(&surface), "ID3D10Texture2D::QueryInterface");
+        D2D1_BITMAP_PROPERTIES properties = bitmap_properties();
+        return App::create_shared_bitmap(target, __uuidof(IDXGISurface), surface.Get(), properties);
+    }
+    return bitmap_through_memory(target, converted.Get());
+}
+
+ComPtr<ID2D1Bitmap> ImageConverter::bitmap_through_memory(ID2D1RenderTarget* target, IDXGIResource* converted)
+{
+    ComPtr<ID3D10Texture2D> texture;
+    App::check(converted->QueryInterface(__uuidof(ID3D10Texture2D), reinterpret_cast<void**>(texture.GetAddressOf())),
+               "IDXGIResource::QueryInterface");
+    D3D10_TEXTURE2D_DESC description;
+    texture->GetDesc(&description);
+    description.Usage = D3D10_USAGE_STAGING;
+    description.BindFlags = 0;
+    description.CPUAccessFlags = D3D10_CPU_ACCESS_READ;
+    description.MiscFlags = 0;
+    ComPtr<ID3D10Texture2D> staging = App::create_texture_2d(m_device.Get(), description, nullptr);
+    m_device->CopyResource(staging.Get(), texture.Get());
+    MappedTexture mapped(staging.Get());
+    return App::create_bitmap(target, D2D1::SizeU(description.Width, description.Height), mapped.mapped().pData,
+                              mapped.mapped().RowPitch, bitmap_properties());
+}
+
+} // namespace Render

@@ -1,0 +1,58 @@
+#pragma once
+// Turns decoded texture pixels into Direct2D bitmaps on the graphics device: the pixels
+// are uploaded as stored (block-compressed, BGRA, or 24-bit rows as single bytes) and
+// drawn by a small shader into a premultiplied BGRA texture, which is then shared with
+// the device the windows draw with. The converter owns a device of its own, so its
+// pipeline state never touches the windows' device.
+
+#include "fs/file_blob.h"
+#include "gfx/graphics_context.h"
+#include "gfx/shader_compiler.h"
+#include "render/pixel_source.h"
+
+#include <d2d1.h>
+#include <d3d10_1.h>
+#include <dxgi.h>
+#include <wrl/client.h>
+
+namespace Render {
+
+class ImageConverter {
+public:
+    // Raises COMException or the shader compiler's errors.
+    explicit ImageConverter(const Gfx::GraphicsContext& graphics);
+    ~ImageConverter();
+    ImageConverter(const ImageConverter&) = delete;
+    ImageConverter& operator=(const ImageConverter&) = delete;
+
+    // A premultiplied B8G8R8A8 texture of the source's size, made on the converter's
+    // device as a shared resource. Its top row is the source's last stored row.
+    Microsoft::WRL::ComPtr<IDXGIResource> convert(const PixelSource& source);
+
+    // The texture file `blob` as a bitmap of `target`. Raises the decoders' errors,
+    // COMException, or "Could not load image".
+    Microsoft::WRL::ComPtr<ID2D1Bitmap> load_bitmap(ID2D1RenderTarget* target, Mod::BlobPtr blob);
+
+    ID3D10Device1* device() const { return m_device.Get(); }
+
+private:
+    // Where the platform cannot share the texture between devices: through memory.
+    Microsoft::WRL::ComPtr<ID2D1Bitmap> bitmap_through_memory(ID2D1RenderTarget* target, IDXGIResource* converted);
+
+    const Gfx::GraphicsContext& m_graphics;
+    Microsoft::WRL::ComPtr<ID3D10Device1> m_device;
+    Microsoft::WRL::ComPtr<ID3D10VertexShader> m_vertex_shader;
+    Microsoft::WRL::ComPtr<ID3D10RasterizerState> m_rasterizer;
+    Microsoft::WRL::ComPtr<ID3D10PixelShader> m_copy_shader;
+    Microsoft::WRL::ComPtr<ID3D10PixelShader> m_bgr_shader;
+    Microsoft::WRL::ComPtr<ID3D10Buffer> m_constants;
+    Microsoft::WRL::ComPtr<ID3D10BlendState1> m_straight_blend;
+    Microsoft::WRL::ComPtr<ID3D10BlendState1> m_premultiplied_blend;
+};
+
+// The shaders' sources, as compiled (exposed for tests of the compiler).
+extern const char vertex_shader_source[];
+extern const char copy_shader_source[];
+extern const char bgr_shader_source[];
+
+} // namespace Render

@@ -1,0 +1,81 @@
+#include "render/offscreen_device_target.h"
+
+#include "app/com_call.h"
+#include "app/d2d_calls.h"
+#include "app/d3d10_calls.h"
+
+#include <cstring>
+
+namespace Render {
+
+using Microsoft::WRL::ComPtr;
+
+OffscreenDeviceTarget::OffscreenDeviceTarget(const Gfx::GraphicsContext& graphics, std::uint32_t width,
+                                             std::uint32_t height)
+    : m_graphics(graphics), m_width(width), m_height(height)
+{
+    D3D10_TEXTURE2D_DESC description = {};
+    description.Width = width;
+    description.Height = height;
+    description.MipLevels = 1;
+    description.ArraySize = 1;
+    description.Format = DXGI_FORMAT_B8G8R8A8_UNORM;
+    description.SampleDesc.Count = 1;
+    description.Usage = D3D10_USAGE_DEFAULT;
+    description.BindFlags = D3D10_BIND_RENDER_TARGET | D3D10_BIND_SHADER_RESOURCE;
+    m_texture = App::create_texture_2d(graphics.device.Get(), description, nullptr);
+    ComPtr<IDXGISurface> surface;
+    App::check(m_texture.As(&surface), "ID3D10Texture2D::QueryInterface");
+    D2D1_RENDER_TARGET_PROPERTIES properties = D2D1::RenderTargetProperties(
+        D2D1_RENDER_TARGET_TYPE_DEFAULT, D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED),
+        96.0f, 96.0f);
+    m_target = App::create_dxgi_surface_render_target(graphics.d2d_factory.Get(), surface.Get(), properties);
+}
+
+void OffscreenDeviceTarget::draw(ID2D1Bitmap* bitmap)
+{
+    m_target->BeginDraw();
+    m_target->SetTransform(D2D1::Matrix3x2F::Identity());
+    m_target->Clear(D2D1::ColorF(0.0f, 0.0f, 0.0f, 0.0f));
+    if (bitmap) {
+        D2D1_SIZE_U size = bitmap->GetPixelSize();
+        D2D1_RECT_F rectangle = D2D1::RectF(0.0f, 0.0f, static_cast<float>(size.width), static_cast<float>(size.height));
+        m_target->DrawBitmap(bitmap, rectangle, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR, rectangle);
+    }
+    App::end_draw(m_target.Get());
+}
+
+std::vector<std::uint32_t> OffscreenDeviceTarget::read_pixels() const
+{
+    D3D10_TEXTURE2D_DESC description;
+    m_texture->GetDesc(&description);
+    description.Usage = D3D10_USAGE_STAGING;
+    description.BindFlags = 0;
+    description.CPUAccessFlags = D3D10_CPU_ACCESS_READ;
+    ComPtr<ID3D10Texture2D> staging = App::create_texture_2d(m_graphics.device.Get(), description, nullptr);
+    m_graphics.device->CopyResource(staging.Get(), m_texture.Get());
+    D3D10_MAPPED_TEXTURE2D mapped = App::map_texture(staging.Get(), D3D10_MAP_READ);
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(m_width) * m_height);
+    for (std::uint32_t y = 0; y < m_height; ++y)
+        std::memcpy(&pixels[static_cast<std::size_t>(y) * m_width], static_cast<const std::uint8_t*>(mapped.pData) + y * mapped.RowPitch,
+                    m_width * 4u);
+    staging->Unmap(0);
+    return pixels;
+}
+
+std::uint32_t unpremultiply(std::uint32_t pixel)
+{
+    const std::uint32_t a = pixel >> 24;
+    if (a == 0)
+        return 0;
+    if (a == 255)
+        return pixel;
+    auto channel = [a](std::uint32_t c) {
+        std::uint32_t straight = (c * 255 + a / 2) / a;
+        return straight > 255 ? 255u : straight;
+    };
+    return (a << 24) | (channel((pixel >> 16) & 0xFF) << 16) | (channel((pixel >> 8) & 0xFF) << 8) |
+           channel(pixel & 0xFF);
+}
+
+} // namespace Render

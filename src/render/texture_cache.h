@@ -1,0 +1,50 @@
+#pragma once
+// Textures by the names screens give them, each read, decoded and converted once. A
+// request never fails: a texture that is missing or does not decode becomes a magenta
+// bitmap that says why, cached like a real one, so it is never retried.
+
+#include "fs/file_source.h"
+
+#include <d2d1.h>
+#include <dwrite.h>
+#include <wrl/client.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+namespace Render {
+
+class TextureCache {
+public:
+    // Makes a bitmap of `target` from a texture file; raises on failure.
+    using Loader = std::function<Microsoft::WRL::ComPtr<ID2D1Bitmap>(ID2D1RenderTarget* target, Mod::BlobPtr file)>;
+    // The text format of the placeholders' text.
+    using FormatSource = std::function<Microsoft::WRL::ComPtr<IDWriteTextFormat>()>;
+
+    TextureCache(std::shared_ptr<const Mod::FileSource> files, IDWriteFactory* factory, Loader loader,
+                 FormatSource placeholder_format);
+
+    // Never null. Bitmaps belong to the target they were made for: a request from
+    // another target starts the cache afresh.
+    Microsoft::WRL::ComPtr<ID2D1Bitmap> texture(ID2D1RenderTarget* target, const std::string& path);
+
+    // Textures made elsewhere, consulted after the cache (nothing fills it yet).
+    void prepare(const std::string& path, Microsoft::WRL::ComPtr<ID2D1Bitmap> bitmap);
+
+    std::size_t size() const { return m_textures.size(); }
+
+private:
+    Microsoft::WRL::ComPtr<ID2D1Bitmap> make_placeholder(ID2D1RenderTarget* target, const std::wstring& text);
+
+    std::unordered_map<std::string, Microsoft::WRL::ComPtr<ID2D1Bitmap>> m_textures;
+    std::unordered_map<std::string, Microsoft::WRL::ComPtr<ID2D1Bitmap>> m_prepared;
+    std::shared_ptr<const Mod::FileSource> m_files;
+    Microsoft::WRL::ComPtr<IDWriteFactory> m_factory;
+    Loader m_loader;
+    FormatSource m_placeholder_format;
+    ID2D1RenderTarget* m_target = nullptr; // the one the cached bitmaps belong to; not owned
+};
+
+} // namespace Render

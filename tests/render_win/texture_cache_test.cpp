@@ -1,0 +1,133 @@
+// The texture cache: candidate files, caching, placeholders naming the reason.
+
+#include "render/texture_cache.h"
+#include "render/offscreen_device_target.h"
+
+#include "mod/memory_source.h"
+#include "support/win/test_graphics.h"
+#include "ui/text_format.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+// Records every read.
+class CountingSource : public MemorySource {
+public:
+    Mod::BlobPtr read(const std::string& path) const override
+    {
+        reads.push_back(path);
+        return MemorySource::read(path);
+    }
+    mutable std::vector<std::string> reads;
+};
+
+class TextureCacheTest : public ::testing::Test {
+protected:
+    TextureCacheTest()
+        : m_files(std::make_shared<CountingSource>()), m_target(TestSupport::test_graphics(), 256, 256),
+          m_cache(m_files, TestSupport::test_graphics().dwrite_factory.Get(),
+                  [this](ID2D1RenderTarget* target, Mod::BlobPtr file) { return load(target, std::move(file)); },
+                  [] {
+                      return Ui::create_system_text_format(TestSupport::test_graphics().dwrite_factory.Get(), 16.0f,
+                                                           DWRITE_FONT_WEIGHT_NORMAL);
+                  })
+    {
+    }
+
+    // A 1 x 1 bitmap whose colour is the file's first byte; "bad" files fail to decode.
+    ComPtr<ID2D1Bitmap> load(ID2D1RenderTarget* target, Mod::BlobPtr file)
+    {
+        const std::string bytes(reinterpret_cast<const char*>(file->data), file->size);
+        loaded.push_back(bytes);
+        if (bytes.compare(0, 3, "bad") == 0)
+            throw std::runtime_error("Unrecognised image format");
+        const std::uint32_t pixel = 0xFF000000u | static_cast<unsigned char>(bytes[0]);
+        ComPtr<ID2D1Bitmap> bitmap;
+        EXPECT_HRESULT_SUCCEEDED(target->CreateBitmap(
+            D2D1::SizeU(1, 1), &pixel, 4,
+            D2D1::BitmapProperties(D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED)),
+            &bitmap));
+        return bitmap;
+    }
+
+    std::uint32_t first_pixel(ID2D1Bitmap* bitmap)
+    {
+        m_target.draw(bitmap);
+        return m_target.read_pixels()[0];
+    }
+
+    std::shared_ptr<CountingSource> m_files;
+    Render::OffscreenDeviceTarget m_target;
+    Render::TextureCache m_cache;
+    std::vector<std::string> loaded;
+};
+
+TEST_F(TextureCacheTest, ASiblingWithAnotherExtensionIsFound)
+{
+    m_files->add("art\\ui\\frame.dds", "\x40 dds");
+    ComPtr<ID2D1Bitmap> bitmap = m_cache.texture(m_target.target(), "art\\ui\\frame.tga");
+    EXPECT_EQ(m_files->reads, (std::vector<std::string>{"art\\ui\\frame.tga", "art\\ui\\frame.dds"}));
+    EXPECT_EQ(loaded, std::vector<std::string>{"\x40 dds"});
+    EXPECT_EQ(first_pixel(bitmap.Get()), 0xFF000040u);
+    EXPECT_EQ(m_cache.texture(m_target.target(), "art\\ui\\frame.tga"), bitmap) << "cached";
+    EXPECT_EQ(m_files->reads.size(), 2u);
+}
+
+TEST_F(TextureCacheTest, WithoutAnExtensionTheThreeAreTriedInOrder)
+{
+    m_files->add("art\\icon.rgt", "\x10 rgt");
+    m_cache.texture(m_target.target(), "art\\icon");
+    EXPECT_EQ(m_files->reads, (std::vector<std::string>{"art\\icon.dds", "art\\icon.tga", "art\\icon.rgt"}));
+}
+
+TEST_F(TextureCacheTest, AMissingTextureIsAPlaceholderReadOnce)
+{
+    ComPtr<ID2D1Bitmap> first = m_cache.texture(m_target.target(), "art\\gone");
+    ComPtr<ID2D1Bitmap> second = m_cache.texture(m_target.target(), "art\\gone");
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(m_files->reads.size(), 3u) << "two requests, one search";
+    EXPECT_EQ(first->GetSize().width, 256.0f);
+    EXPECT_EQ(first_pixel(first.Get()), 0xFFFF00FFu) << "magenta";
+}
+
+TEST_F(TextureCacheTest, ADecodingErrorEndsTheSearch)
+{
+    m_files->add("art\\logo.dds", "bad bytes");
+    m_files->add("art\\logo.tga", "\x20 would decode");
+    ComPtr<ID2D1Bitmap> bitmap = m_cache.texture(m_target.target(), "art\\logo");
+    EXPECT_EQ(loaded, std::vector<std::string>{"bad bytes"});
+    EXPECT_EQ(m_files->reads, std::vector<std::string>{"art\\logo.dds"});
+    EXPECT_EQ(first_pixel(bitmap.Get()), 0xFFFF00FFu);
+}
+
+TEST_F(TextureCacheTest, TheColonPrefixIsNotPartOfTheName)
+{
+    m_files->add("art\\a.dds", "\x30");
+    ComPtr<ID2D1Bitmap> bitmap = m_cache.texture(m_target.target(), "ui:art\\a");
+    EXPECT_EQ(m_files->reads.front(), "art\\a.dds");
+    EXPECT_EQ(m_cache.texture(m_target.target(), "art\\a"), bitmap) << "one key for both spellings";
+}
+
+TEST_F(TextureCacheTest, PreparedTexturesComeAfterTheCache)
+{
+    ComPtr<ID2D1Bitmap> prepared = load(m_target.target(), blob_of("\x55"));
+    m_cache.prepare("art\\ready", prepared);
+    EXPECT_EQ(m_cache.texture(m_target.target(), "art\\ready"), prepared);
+    EXPECT_TRUE(m_files->reads.empty());
+}
+
+TEST_F(TextureCacheTest, AnotherTargetStartsAfresh)
+{
+    m_files->add("art\\a.dds", "\x30");
+    m_cache.texture(m_target.target(), "art\\a");
+    Render::OffscreenDeviceTarget other(TestSupport::test_graphics(), 8, 8);
+    m_cache.texture(other.target(), "art\\a");
+    EXPECT_EQ(loaded.size(), 2u) << "bitmaps belong to the target they were made for";
+}
+
+} // namespace
