@@ -100,6 +100,8 @@ void TopLevelWindow::open(const std::wstring& title, float width_dips, float hei
     m_counted = true;
     m_width = width_dips > 0.0f ? width_dips : 0.0f;
     m_height = height_dips > 0.0f ? height_dips : 0.0f;
+    // Laid out before the first paint, which showing the window brings.
+    on_resized();
     ShowWindow(m_hwnd, SW_SHOWNORMAL);
     UpdateWindow(m_hwnd);
 }
@@ -274,18 +276,26 @@ void TopLevelWindow::paint()
         draw(target);
     } catch (...) {
         if (target->EndDraw() == render_target_lost)
-            m_render_target.Reset();
+            drop_render_target();
         throw;
     }
     HRESULT hr = target->EndDraw();
-    if (hr == render_target_lost)
-        m_render_target.Reset(); // made again on the next paint
-    else
-        App::check(hr, "ID2D1RenderTarget::EndDraw");
+    if (hr == render_target_lost) {
+        drop_render_target();
+        invalidate(); // the frame is lost: draw it again on a new target at once
+        return;
+    }
+    App::check(hr, "ID2D1RenderTarget::EndDraw");
     App::present(m_swap_chain.Get(), 0, 0);
     // An invalidation during the paint (animation) leaves the window invalid.
     if (m_paint_pending_validate)
         ValidateRect(m_hwnd, nullptr);
+}
+
+void TopLevelWindow::drop_render_target()
+{
+    m_render_target.Reset();
+    on_target_dropped();
 }
 
 void TopLevelWindow::create_swap_chain()
@@ -349,7 +359,8 @@ void TopLevelWindow::resize()
     if (client.right > 0 && client.bottom > 0) {
         // The render target must not hold the back buffer while it is resized.
         bool had_target = m_render_target != nullptr;
-        m_render_target.Reset();
+        if (had_target)
+            drop_render_target();
         if (m_swap_chain) {
             App::resize_buffers(m_swap_chain.Get(), 1, static_cast<UINT>(client.right),
                                 static_cast<UINT>(client.bottom), back_buffer_format, 0);

@@ -58,6 +58,8 @@ private:
     void paint();
     void create_swap_chain();
     void create_render_target();
+    // Releases the target and tells the elements, which drop what they made on it.
+    void drop_render_target();
     void refresh_text_rendering();
     void resize();
     void check_monitor();

@@ -29,6 +29,7 @@ public:
     {
         return m_textures.texture(target, path);
     }
+    void drop_target_resources() { m_textures.drop_target_resources(); }
     // Decodes and converts one texture file; raises on failure.
     Microsoft::WRL::ComPtr<ID2D1Bitmap> load_bitmap(ID2D1RenderTarget* target, Mod::BlobPtr file)
     {

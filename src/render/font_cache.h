@@ -32,7 +32,8 @@ class FontCache {
 public:
     // Makes the interface font's format at nominal size 12 at once, the fallback of every
     // name (raises COMException when DirectWrite cannot give even that). `collection`
-    // may be null: then every description falls back as if its face were missing.
+    // must outlive the cache; null makes every description fall back as if its face
+    // were missing.
     FontCache(IDWriteFactory* factory, std::shared_ptr<const Mod::FileSource> files,
               Fonts::GameFontCollection* collection);
     ~FontCache();

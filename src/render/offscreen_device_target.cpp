@@ -45,6 +45,21 @@ void OffscreenDeviceTarget::draw(ID2D1Bitmap* bitmap)
     App::end_draw(m_target.Get());
 }
 
+void OffscreenDeviceTarget::draw(Ui::Element& element, const D2D1_COLOR_F& background)
+{
+    m_target->BeginDraw();
+    m_target->SetTransform(D2D1::Matrix3x2F::Identity());
+    m_target->Clear(background);
+    m_target->SetTransform(element.transform());
+    try {
+        element.draw(m_target.Get());
+    } catch (...) {
+        m_target->EndDraw();
+        throw;
+    }
+    App::end_draw(m_target.Get());
+}
+
 std::vector<std::uint32_t> OffscreenDeviceTarget::read_pixels() const
 {
     D3D10_TEXTURE2D_DESC description;

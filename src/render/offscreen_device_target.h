@@ -4,6 +4,7 @@
 // tvse-tool and tests, which have no window.
 
 #include "gfx/graphics_context.h"
+#include "ui/element.h"
 
 #include <d2d1.h>
 #include <d3d10_1.h>
@@ -25,6 +26,9 @@ public:
 
     // Clears to transparent and draws `bitmap` at (0, 0), one texel a pixel.
     void draw(ID2D1Bitmap* bitmap);
+    // Clears to `background` and draws `element` at its own transform, as a window draws
+    // its children.
+    void draw(Ui::Element& element, const D2D1_COLOR_F& background);
 
     // The target's pixels, premultiplied B8G8R8A8 (0xAARRGGBB), row by row from the top.
     std::vector<std::uint32_t> read_pixels() const;

@@ -35,6 +35,14 @@ public:
 
     std::size_t size() const { return m_textures.size(); }
 
+    // The window's render target is gone: its bitmaps go with it (a new target may even
+    // come at the same address).
+    void drop_target_resources()
+    {
+        m_textures.clear();
+        m_target = nullptr;
+    }
+
 private:
     Microsoft::WRL::ComPtr<ID2D1Bitmap> make_placeholder(ID2D1RenderTarget* target, const std::wstring& text);
 

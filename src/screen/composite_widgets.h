@@ -2,6 +2,7 @@
 // Widgets made of named parts (each a widget table of its own) and settings, any of
 // which the widget's style may supply: progress bars, scroll bars, drop-downs and lists.
 
+#include "screen/draw_cache.h"
 #include "screen/value_readers.h"
 #include "screen/widget.h"
 
@@ -110,19 +111,22 @@ protected:
     bool m_max_items_from_style = false;
 };
 
-// A widget the game draws with code of its own; its properties text is kept for the
-// property grid and not drawn.
+// A widget the game draws with code of its own: the editor shows a placeholder panel
+// naming it; its properties text is kept for the property grid.
 class CustomWidget : public Widget {
 public:
     using Widget::Widget;
 
     const char* class_name() const override { return "CustomWidget"; }
+    void draw(ID2D1RenderTarget* target) override;
+    void on_target_dropped() override;
 
     void load(lua_State* state) override;
     const std::string& custom_properties() const { return m_custom_properties; }
 
 protected:
     std::string m_custom_properties;
+    DrawCacheSlot m_draw_cache;
 };
 
 } // namespace Screen

@@ -1,6 +1,7 @@
 #include "screen/presentation_item.h"
 
 #include "screen/keywords.h"
+#include "screen/widget.h"
 #include "screen/screen_document.h"
 #include "screen/script_state.h"
 
@@ -37,6 +38,12 @@ PresentationItem::~PresentationItem()
     } catch (const std::exception&) {
         // Nothing to undo: the reference dies with the state.
     }
+}
+
+bool PresentationItem::shows_in_current_state() const
+{
+    const auto* widget = dynamic_cast<const Widget*>(parent());
+    return !widget || in_state(widget->visual_state());
 }
 
 void PresentationItem::load(lua_State* state)

@@ -4,6 +4,7 @@
 // states its `states` list names.
 
 #include "screen/colour.h"
+#include "screen/draw_cache.h"
 #include "screen/lua_api.h"
 #include "screen/value_readers.h"
 #include "ui/element.h"
@@ -26,6 +27,9 @@ public:
     virtual void load(lua_State* state);
     // The class's name, for listings.
     virtual const char* class_name() const { return "PresentationItem"; }
+    void on_target_dropped() override { m_draw_cache.reset(); }
+    // Whether the item shows now: in its widget's visual state (always without one).
+    bool shows_in_current_state() const;
 
     const std::optional<std::string>& type() const { return m_type; }
     int id() const { return m_id; }
@@ -45,6 +49,7 @@ protected:
     std::optional<std::string> m_type;
     int m_id = 0;
     std::array<bool, 9> m_states{};
+    DrawCacheSlot m_draw_cache;
 };
 
 class ImageItem : public PresentationItem {
@@ -52,6 +57,7 @@ public:
     using PresentationItem::PresentationItem;
 
     const char* class_name() const override { return "ImageItem"; }
+    void draw(ID2D1RenderTarget* target) override;
 
     const std::string& texture() const { return m_texture; }
     bool flip_horizontal() const { return m_flip_horizontal; }
@@ -75,6 +81,7 @@ public:
     using PresentationItem::PresentationItem;
 
     const char* class_name() const override { return "TextItem"; }
+    void draw(ID2D1RenderTarget* target) override;
 
     const ColourSetting& colour_top() const { return m_colour_top; }
     const ColourSetting& colour_bottom() const { return m_colour_bottom; }
@@ -101,6 +108,7 @@ public:
     using PresentationItem::PresentationItem;
 
     const char* class_name() const override { return "RectangleItem"; }
+    void draw(ID2D1RenderTarget* target) override;
 
     const ColourSetting& colour() const { return m_colour; }
     bool outline() const { return m_outline; }
@@ -117,6 +125,7 @@ public:
     using PresentationItem::PresentationItem;
 
     const char* class_name() const override { return "SegmentItem"; }
+    void draw(ID2D1RenderTarget* target) override;
 
     const ColourSetting& colour() const { return m_colour; }
     Vector2 p1() const { return m_p1; }
@@ -135,6 +144,7 @@ public:
     using PresentationItem::PresentationItem;
 
     const char* class_name() const override { return "MovieItem"; }
+    void draw(ID2D1RenderTarget* target) override;
 
     const std::string& swf() const { return m_swf; }
     double alpha() const { return m_alpha; }

@@ -2,6 +2,7 @@
 
 #include "mod/loaded_mod.h"
 #include "render/resource_set.h"
+#include "platform/text_encoding.h"
 #include "screen/widget.h"
 
 #include <stdexcept>
@@ -15,7 +16,9 @@ const ColourTable* colours_of(const Mod::LoadedMod& mod)
 }
 
 ScreenDocument::ScreenDocument(Gfx::GraphicsContext* graphics, const Mod::LoadedMod& mod, const std::string& path)
-    : ScreenDocument(graphics, ScreenSources{mod.files(), colours_of(mod), &mod}, path)
+    : ScreenDocument(graphics,
+                     ScreenSources{mod.files(), colours_of(mod), &mod, dynamic_cast<Render::ResourceSet*>(mod.resources())},
+                     path)
 {
 }
 
@@ -47,6 +50,12 @@ void ScreenDocument::release_contents()
     m_widgets = nullptr;
     m_tooltip_widgets = nullptr;
     m_lua.reset();
+    m_draw_cache.reset();
+}
+
+std::u16string ScreenDocument::resolve_text(const std::string& text) const
+{
+    return m_sources.mod ? m_sources.mod->resolve_text(text) : Platform::ansi_to_utf16(text);
 }
 
 void ScreenDocument::build(const std::string& path)

@@ -6,6 +6,7 @@
 
 #include "fs/file_source.h"
 #include "screen/colour_table.h"
+#include "screen/draw_cache.h"
 #include "screen/editor_observer.h"
 #include "screen/script_state.h"
 #include "screen/style_sheets.h"
@@ -26,16 +27,22 @@ namespace Mod {
 class LoadedMod;
 }
 
+namespace Render {
+class ResourceSet;
+}
+
 namespace Screen {
 
 class Widget;
 
-// What a document reads: the mod's file system and colour table, and the mod itself
-// for its texts (null where there is none, as in tests).
+// What a document reads: the mod's file system and colour table, the mod itself for
+// its texts, and its rendering resources for textures and fonts (either null where
+// there is none, as in tests).
 struct ScreenSources {
     std::shared_ptr<const Mod::FileSource> files;
     const ColourTable* colours = nullptr;
     const Mod::LoadedMod* mod = nullptr;
+    Render::ResourceSet* resources = nullptr;
 };
 
 // The colour table of a loaded mod's resources, or null.
@@ -57,6 +64,15 @@ public:
 
     D2D1_MATRIX_3X2_F transform() const override;
     Ui::HitResult hit_test(float x, float y) override;
+    // Checkerboard, the widgets clipped to the screen, and the emphasis: everything but
+    // the emphasized widget dimmed, which is framed on device pixels.
+    void draw(ID2D1RenderTarget* target) override;
+    void on_target_dropped() override;
+
+    // The dimming layer around everything but the emphasized widget, which pops it
+    // while it draws itself (only while dimming).
+    void pop_dim_layer(ID2D1RenderTarget* target);
+    void push_dim_layer(ID2D1RenderTarget* target);
 
     void add_observer(std::weak_ptr<EditorObserver> observer);
     // property_changed on every live observer, in registration order.
@@ -75,6 +91,14 @@ public:
     const std::string& path() const { return m_path; }
     const ColourTable* colours() const { return m_sources.colours; }
     const Mod::LoadedMod* mod() const { return m_sources.mod; }
+    Render::ResourceSet* resources() const { return m_sources.resources; }
+    // The screen text of `text`: a "$<id>" reference resolved through the mod's tables,
+    // else the text as it stands.
+    std::u16string resolve_text(const std::string& text) const;
+    // Drawing objects the document shares with its widgets (placeholder brushes, format
+    // and stroke style); made on first use.
+    DrawCache* draw_cache() const { return m_draw_cache.get(); }
+    DrawCacheSlot& draw_cache_slot() { return m_draw_cache; }
     Gfx::GraphicsContext* graphics() const { return m_graphics; }
 
     // Style sheets (see StyleSheets). push_style may raise Lua errors.
@@ -135,6 +159,7 @@ private:
     std::size_t m_live_items = 0;
     int m_build_depth = 0;
     bool m_closing = false;
+    DrawCacheSlot m_draw_cache;
 };
 
 } // namespace Screen

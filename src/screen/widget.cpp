@@ -272,12 +272,6 @@ Ui::HitResult Widget::hit_test(float x, float y)
     return ContainerElement::hit_test(x, y);
 }
 
-void Widget::draw(ID2D1RenderTarget* target)
-{
-    if (shown())
-        ContainerElement::draw(target);
-}
-
 int Widget::visual_state() const
 {
     return (m_hover_state & Ui::chain_inside) ? state_hover : state_normal;

@@ -47,6 +47,8 @@ public:
     void set_bounds(float x, float y, float width, float height) override;
     Ui::Element* element_at(float x, float y) override;
     Ui::HitResult hit_test(float x, float y) override;
+    // Hidden and not shown by force: nothing. Shows the tooltip while hovered, and is the
+    // one subtree drawn outside the dimming layer when emphasized.
     void draw(ID2D1RenderTarget* target) override;
 
     // Reads the table on top of the stack (left there). Raises Lua errors: runs inside

@@ -80,6 +80,12 @@ void ContainerElement::draw(ID2D1RenderTarget* target)
 #endif
 }
 
+void ContainerElement::on_target_dropped()
+{
+    for (const auto& child : m_children)
+        child->on_target_dropped();
+}
+
 Element* ContainerElement::insert_child(std::unique_ptr<Element>&& child, Element* after)
 {
     if (!child)

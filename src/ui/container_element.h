@@ -20,6 +20,7 @@ public:
     std::unique_ptr<DragTracker> begin_drag(float x, float y, MouseButton button) override;
     HitResult hit_test(float x, float y) override;
     void draw(ID2D1RenderTarget* target) override;
+    void on_target_dropped() override;
 
     // Takes ownership and returns the child. Placed right after `after` when that is a
     // child, at the front when `after` is null, at the end otherwise (pass the last

@@ -87,6 +87,14 @@ void Element::on_subtree_removed(Element* subtree)
         m_parent->on_subtree_removed(subtree);
 }
 
+Element* Element::root()
+{
+    Element* top = this;
+    while (top->m_parent)
+        top = top->m_parent;
+    return top;
+}
+
 bool Element::contains(const Element* element) const
 {
     for (; element; element = element->m_parent) {

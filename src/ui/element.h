@@ -51,6 +51,9 @@ public:
     // Climbs to the root when `subtree` leaves the tree (removed or destroyed), so that
     // the root drops whatever it still holds of it.
     virtual void on_subtree_removed(Element* subtree);
+    // The window's render target is gone: drop everything made on it (brushes, bitmaps,
+    // layers); the next draw makes them again on the new one. Containers pass it on.
+    virtual void on_target_dropped() {}
 
     ContainerElement* parent() const { return m_parent; }
     float width() const { return m_width; }
@@ -61,6 +64,8 @@ public:
 
     // True when `element` is this one or lies inside it.
     bool contains(const Element* element) const;
+    // The top of the tree this element is in (itself when it has no parent).
+    Element* root();
 
     // True inside the element's own rectangle, 0 <= x < width and 0 <= y < height; a
     // NaN coordinate falls outside.

@@ -1,0 +1,513 @@
+// The screen drawn as the game draws it: images, rectangles, lines and texts of the
+// widgets' art, per visual state, with placeholders for movies and custom widgets,
+// inside the document's checkerboard, with the editor's emphasis. Outlines, lines and
+// the emphasis frame are one device pixel wide at any zoom: they are mapped to device
+// pixels and drawn on pixel centres under an identity transform.
+
+#include "screen/composite_widgets.h"
+#include "screen/presentation_item.h"
+#include "screen/screen_document.h"
+#include "screen/widget.h"
+
+#include "app/com_call.h"
+#include "app/d2d_calls.h"
+#include "app/dwrite_calls.h"
+#include "gfx/graphics_context.h"
+#include "render/device_resources.h"
+#include "render/font_description.h"
+#include "render/resource_set.h"
+#include "ui/ansi_text.h"
+#include "ui/text_format.h"
+#include "ui/transform.h"
+
+#include <d2d1.h>
+#include <d2d1helper.h>
+#include <dwrite.h>
+#include <wrl/client.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace Screen {
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+template <typename T>
+T& cache_in(DrawCacheSlot& slot)
+{
+    if (!slot)
+        slot = std::make_unique<T>();
+    return static_cast<T&>(*slot);
+}
+
+D2D1_COLOR_F d2d_colour(const Colour& colour)
+{
+    return D2D1::ColorF(colour.r, colour.g, colour.b, colour.a);
+}
+
+// Local coordinates to device pixels, and device pixels back to the DIPs an identity
+// transform draws in.
+class PixelGrid {
+public:
+    explicit PixelGrid(ID2D1RenderTarget* target)
+    {
+        target->GetTransform(&m_transform);
+        float dpi_x = 96.0f, dpi_y = 96.0f;
+        target->GetDpi(&dpi_x, &dpi_y);
+        m_scale_x = dpi_x / 96.0f;
+        m_scale_y = dpi_y / 96.0f;
+    }
+    explicit PixelGrid(ID2D1RenderTarget* target, const D2D1_MATRIX_3X2_F& transform) : PixelGrid(target)
+    {
+        m_transform = transform;
+    }
+
+    D2D1_POINT_2F pixel(float x, float y) const
+    {
+        const D2D1_MATRIX_3X2_F& m = m_transform;
+        return {(x * m.m11 + y * m.m21 + m.dx) * m_scale_x, (x * m.m12 + y * m.m22 + m.dy) * m_scale_y};
+    }
+
+    // The local rectangle (0, 0)-(width, height) as whole device pixels: left and top
+    // rounded down, right and bottom up, at least one pixel each way.
+    D2D1_RECT_F pixel_box(float width, float height) const
+    {
+        D2D1_POINT_2F a = pixel(0.0f, 0.0f);
+        D2D1_POINT_2F b = pixel(width, height);
+        D2D1_RECT_F box{std::floor(std::min(a.x, b.x)), std::floor(std::min(a.y, b.y)), std::ceil(std::max(a.x, b.x)),
+                        std::ceil(std::max(a.y, b.y))};
+        box.right = std::max(box.right, box.left + 1.0f);
+        box.bottom = std::max(box.bottom, box.top + 1.0f);
+        return box;
+    }
+
+    D2D1_RECT_F dips(const D2D1_RECT_F& pixels) const
+    {
+        return {pixels.left / m_scale_x, pixels.top / m_scale_y, pixels.right / m_scale_x, pixels.bottom / m_scale_y};
+    }
+    D2D1_POINT_2F dips(D2D1_POINT_2F pixels) const { return {pixels.x / m_scale_x, pixels.y / m_scale_y}; }
+    float one_pixel() const { return 1.0f / m_scale_x; }
+
+    // The one-pixel frame just inside a pixel box, its strokes on pixel centres.
+    D2D1_RECT_F frame(const D2D1_RECT_F& box) const
+    {
+        return dips({box.left + 0.5f, box.top + 0.5f, box.right - 0.5f, box.bottom - 0.5f});
+    }
+
+private:
+    D2D1_MATRIX_3X2_F m_transform;
+    float m_scale_x = 1.0f;
+    float m_scale_y = 1.0f;
+};
+
+// Restores the target's transform on every way out.
+class SavedTransform {
+public:
+    explicit SavedTransform(ID2D1RenderTarget* target) : m_target(target) { target->GetTransform(&m_saved); }
+    ~SavedTransform() { m_target->SetTransform(m_saved); }
+    const D2D1_MATRIX_3X2_F& saved() const { return m_saved; }
+
+private:
+    ID2D1RenderTarget* m_target;
+    D2D1_MATRIX_3X2_F m_saved;
+};
+
+struct DocumentCache : DrawCache {
+    ComPtr<ID2D1SolidColorBrush> frame_brush;
+    ComPtr<ID2D1BitmapBrush> checker_brush;
+    ComPtr<ID2D1Layer> dim_layer;
+    ComPtr<IDWriteTextFormat> placeholder_format;
+    ComPtr<ID2D1StrokeStyle> placeholder_stroke;
+    ComPtr<ID2D1SolidColorBrush> placeholder_fill;
+    ComPtr<ID2D1SolidColorBrush> placeholder_ink;
+};
+
+DocumentCache& document_cache(ScreenDocument& document, ID2D1RenderTarget* target)
+{
+    auto& cache = cache_in<DocumentCache>(document.draw_cache_slot());
+    if (!cache.frame_brush)
+        cache.frame_brush = App::create_solid_color_brush(target, D2D1::ColorF(0.0f, 0.0f, 0.0f, 1.0f));
+    if (!cache.checker_brush) {
+        // Black at alpha 32 where (x < 8) equals (y < 8).
+        std::uint32_t pixels[16 * 16];
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
+                pixels[y * 16 + x] = ((x < 8) == (y < 8)) ? 0x20000000u : 0u;
+        ComPtr<ID2D1Bitmap> bitmap = App::create_bitmap(
+            target, D2D1::SizeU(16, 16), pixels, 16 * 4,
+            D2D1::BitmapProperties(D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED), 96.0f,
+                                   96.0f));
+        App::check(target->CreateBitmapBrush(bitmap.Get(),
+                                             D2D1::BitmapBrushProperties(D2D1_EXTEND_MODE_WRAP, D2D1_EXTEND_MODE_WRAP),
+                                             &cache.checker_brush),
+                   "ID2D1RenderTarget::CreateBitmapBrush");
+    }
+    return cache;
+}
+
+// The placeholder panel's objects, shared by every movie item and custom widget.
+DocumentCache* placeholder_objects(ScreenDocument& document, ID2D1RenderTarget* target)
+{
+    Gfx::GraphicsContext* graphics = document.graphics();
+    if (!graphics || !graphics->dwrite_factory || !graphics->d2d_factory)
+        return nullptr;
+    auto& cache = cache_in<DocumentCache>(document.draw_cache_slot());
+    if (!cache.placeholder_format) {
+        ComPtr<IDWriteTextFormat> format =
+            Ui::create_system_text_format(graphics->dwrite_factory.Get(), 20.0f, DWRITE_FONT_WEIGHT_NORMAL);
+        App::check(format->SetTextAlignment(DWRITE_TEXT_ALIGNMENT_CENTER), "IDWriteTextFormat::SetTextAlignment");
+        App::check(format->SetParagraphAlignment(DWRITE_PARAGRAPH_ALIGNMENT_CENTER),
+                   "IDWriteTextFormat::SetParagraphAlignment");
+        cache.placeholder_format = format;
+    }
+    if (!cache.placeholder_stroke) {
+        const float dashes[] = {4.0f, 4.0f};
+        cache.placeholder_stroke = App::create_stroke_style(
+            graphics->d2d_factory.Get(),
+            D2D1::StrokeStyleProperties(D2D1_CAP_STYLE_FLAT, D2D1_CAP_STYLE_FLAT, D2D1_CAP_STYLE_FLAT,
+                                        D2D1_LINE_JOIN_MITER_OR_BEVEL, 10.0f, D2D1_DASH_STYLE_CUSTOM, 0.0f),
+            dashes, 2);
+    }
+    if (!cache.placeholder_fill)
+        cache.placeholder_fill = App::create_solid_color_brush(target, D2D1::ColorF(213 / 255.0f, 213 / 255.0f, 213 / 255.0f));
+    if (!cache.placeholder_ink)
+        cache.placeholder_ink = App::create_solid_color_brush(target, D2D1::ColorF(125 / 255.0f, 125 / 255.0f, 125 / 255.0f));
+    return &cache;
+}
+
+// A movie's or custom widget's stand-in: a grey panel with a dashed border and a text.
+struct PlaceholderCache : DrawCache {
+    ComPtr<IDWriteTextLayout> layout;
+    std::wstring text;
+};
+
+void draw_placeholder(ScreenDocument& document, ID2D1RenderTarget* target, DrawCacheSlot& slot,
+                      const std::wstring& text, float width, float height, float opacity)
+{
+    DocumentCache* objects = placeholder_objects(document, target);
+    if (!objects)
+        return;
+    auto& cache = cache_in<PlaceholderCache>(slot);
+    if (!cache.layout || cache.text != text) {
+        cache.layout = App::create_text_layout(document.graphics()->dwrite_factory.Get(), text.c_str(),
+                                               static_cast<UINT32>(text.size()), objects->placeholder_format.Get(), 0.0f,
+                                               0.0f);
+        cache.text = text;
+    }
+    SavedTransform saved(target);
+    PixelGrid grid(target);
+    const D2D1_RECT_F pixels = grid.pixel_box(width, height);
+    target->SetTransform(D2D1::Matrix3x2F::Identity());
+    objects->placeholder_fill->SetOpacity(opacity);
+    objects->placeholder_ink->SetOpacity(std::min(opacity + 0.5f, 1.0f));
+    target->FillRectangle(grid.dips(pixels), objects->placeholder_fill.Get());
+    target->DrawRectangle(grid.dips({pixels.left + 2.0f, pixels.top + 2.0f, pixels.right - 2.0f, pixels.bottom - 2.0f}),
+                          objects->placeholder_ink.Get(), 4.0f * grid.one_pixel(), objects->placeholder_stroke.Get());
+    const D2D1_RECT_F box = grid.dips(pixels);
+    App::set_max_width(cache.layout.Get(), box.right - box.left);
+    App::set_max_height(cache.layout.Get(), box.bottom - box.top);
+    target->DrawTextLayout(D2D1::Point2F(box.left, box.top), cache.layout.Get(), objects->placeholder_ink.Get(),
+                           D2D1_DRAW_TEXT_OPTIONS_CLIP);
+}
+
+Render::DeviceResources* device_of(const ScreenDocument* document)
+{
+    Render::ResourceSet* resources = document ? document->resources() : nullptr;
+    return resources ? resources->device() : nullptr;
+}
+
+ScreenDocument* document_of(const Ui::Element* element)
+{
+    for (const Ui::Element* up = element; up; up = up->parent()) {
+        if (auto* document = dynamic_cast<const ScreenDocument*>(up))
+            return const_cast<ScreenDocument*>(document);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+// --- The document -------------------------------------------------------------------
+
+void ScreenDocument::draw(ID2D1RenderTarget* target)
+{
+    DocumentCache& cache = document_cache(*this, target);
+    // Tooltips show only while the pointer is over the screen.
+    if (!(m_hover_state & Ui::chain_inside))
+        hide_shown_tooltip();
+
+    const D2D1_RECT_F screen = D2D1::RectF(0.0f, 0.0f, 1.0f, 1.0f);
+    target->PushAxisAlignedClip(screen, D2D1_ANTIALIAS_MODE_PER_PRIMITIVE);
+    // Squares of 8 DIPs whatever the document's scale.
+    if (m_width > 0.0f && m_height > 0.0f)
+        cache.checker_brush->SetTransform(D2D1::Matrix3x2F::Scale(1.0f / m_width, 1.0f / m_height));
+    target->FillRectangle(screen, cache.checker_brush.Get());
+
+    const bool dimming = m_emphasized && m_dim < 1.0f;
+    if (dimming)
+        push_dim_layer(target);
+    try {
+        ContainerElement::draw(target);
+    } catch (...) {
+        if (dimming)
+            target->PopLayer();
+        target->PopAxisAlignedClip();
+        throw;
+    }
+    if (dimming)
+        target->PopLayer();
+
+    if (m_emphasized) {
+        // The widget's rectangle in document units, then on whole device pixels.
+        D2D1_MATRIX_3X2_F to_document = m_emphasized->transform();
+        for (Ui::Element* up = m_emphasized->parent(); up && up != this; up = up->parent())
+            to_document = Ui::multiply(to_document, up->transform());
+        SavedTransform saved(target);
+        PixelGrid grid(target, Ui::multiply(to_document, saved.saved()));
+        const D2D1_RECT_F box = grid.pixel_box(m_emphasized->width(), m_emphasized->height());
+        target->SetTransform(D2D1::Matrix3x2F::Identity());
+        target->DrawRectangle(grid.frame(box), cache.frame_brush.Get(), grid.one_pixel());
+    }
+    target->PopAxisAlignedClip();
+}
+
+void ScreenDocument::push_dim_layer(ID2D1RenderTarget* target)
+{
+    auto& cache = cache_in<DocumentCache>(m_draw_cache);
+    if (!cache.dim_layer)
+        cache.dim_layer = App::create_layer(target);
+    target->PushLayer(D2D1::LayerParameters(D2D1::InfiniteRect(), nullptr, D2D1_ANTIALIAS_MODE_PER_PRIMITIVE,
+                                            D2D1::IdentityMatrix(), m_dim),
+                      cache.dim_layer.Get());
+}
+
+void ScreenDocument::pop_dim_layer(ID2D1RenderTarget* target)
+{
+    target->PopLayer();
+}
+
+void ScreenDocument::on_target_dropped()
+{
+    m_draw_cache.reset();
+    if (Render::DeviceResources* device = device_of(this))
+        device->drop_target_resources();
+    ContainerElement::on_target_dropped();
+}
+
+// --- Widgets ------------------------------------------------------------------------
+
+namespace {
+
+// While the pointer is on the widget itself, its tooltip widget shows its tooltip text.
+void show_tooltip_of(Widget& widget)
+{
+    ScreenDocument* document = widget.screen();
+    Widget* tooltip = widget.tooltip_widget();
+    if (!tooltip) {
+        document->hide_shown_tooltip();
+        return;
+    }
+    if (document->shown_tooltip() == tooltip && tooltip->text() && *tooltip->text() == widget.tooltip())
+        return; // already showing: no rewrite of the table on every frame
+    document->show_tooltip(tooltip, widget.tooltip());
+}
+
+// Draws the widget's subtree (`draw_content`) outside the dimming layer when it is the
+// emphasized one.
+template <typename Content>
+void draw_widget(Widget& widget, ID2D1RenderTarget* target, Content draw_content)
+{
+    if (!widget.shown())
+        return;
+    if (widget.hover_state() == Ui::chain_self)
+        show_tooltip_of(widget);
+    ScreenDocument* document = widget.screen();
+    const bool lifted = document->emphasized() == &widget && document->dim() < 1.0f;
+    if (lifted)
+        document->pop_dim_layer(target);
+    draw_content();
+    if (lifted)
+        document->push_dim_layer(target);
+}
+
+} // namespace
+
+void Widget::draw(ID2D1RenderTarget* target)
+{
+    draw_widget(*this, target, [&] { ContainerElement::draw(target); });
+}
+
+void CustomWidget::draw(ID2D1RenderTarget* target)
+{
+    draw_widget(*this, target, [&] {
+        const float opacity = (m_hover_state & Ui::chain_inside) ? 0.5f : 0.0f;
+        draw_placeholder(*m_screen, target, m_draw_cache, Ui::ansi_to_wide(m_name) + L"Custom\n\n", m_width, m_height,
+                         opacity);
+    });
+}
+
+void CustomWidget::on_target_dropped()
+{
+    m_draw_cache.reset();
+    Widget::on_target_dropped();
+}
+
+// --- Items --------------------------------------------------------------------------
+
+namespace {
+
+struct BrushCache : DrawCache {
+    ComPtr<ID2D1SolidColorBrush> brush;
+};
+
+ID2D1SolidColorBrush* colour_brush(DrawCacheSlot& slot, ID2D1RenderTarget* target, const Colour& colour)
+{
+    auto& cache = cache_in<BrushCache>(slot);
+    if (!cache.brush)
+        cache.brush = App::create_solid_color_brush(target, d2d_colour(colour));
+    return cache.brush.Get();
+}
+
+struct TextCache : DrawCache {
+    ComPtr<ID2D1LinearGradientBrush> gradient;
+    ComPtr<ID2D1SolidColorBrush> shadow;
+    ComPtr<IDWriteTextLayout> layout;
+    std::string source; // the widget text the layout was made from
+    std::vector<std::pair<float, float>> size_table;
+};
+
+} // namespace
+
+void ImageItem::draw(ID2D1RenderTarget* target)
+{
+    if (m_texture.empty() || !shows_in_current_state())
+        return;
+    Render::DeviceResources* device = device_of(m_screen);
+    if (!device)
+        return;
+    ComPtr<ID2D1Bitmap> bitmap = device->texture(target, m_texture);
+    SavedTransform saved(target);
+    D2D1_RECT_F box = D2D1::RectF(0.0f, 0.0f, m_width, m_height);
+    if (m_flip_horizontal || m_flip_vertical) {
+        // Mirrored onto the negative side of the flipped axis: the same box on screen.
+        const float sx = m_flip_horizontal ? -1.0f : 1.0f;
+        const float sy = m_flip_vertical ? -1.0f : 1.0f;
+        target->SetTransform(D2D1::Matrix3x2F::Scale(sx, sy) * saved.saved());
+        if (m_flip_horizontal)
+            box = D2D1::RectF(-m_width, box.top, 0.0f, box.bottom);
+        if (m_flip_vertical)
+            box = D2D1::RectF(box.left, -m_height, box.right, 0.0f);
+    }
+    target->DrawBitmap(bitmap.Get(), box, m_colour.value.a, D2D1_BITMAP_INTERPOLATION_MODE_LINEAR);
+}
+
+void RectangleItem::draw(ID2D1RenderTarget* target)
+{
+    if (!shows_in_current_state())
+        return;
+    ID2D1SolidColorBrush* brush = colour_brush(m_draw_cache, target, m_colour.value);
+    if (!m_outline) {
+        target->FillRectangle(D2D1::RectF(0.0f, 0.0f, m_width, m_height), brush);
+        return;
+    }
+    SavedTransform saved(target);
+    PixelGrid grid(target);
+    const D2D1_RECT_F box = grid.pixel_box(m_width, m_height);
+    target->SetTransform(D2D1::Matrix3x2F::Identity());
+    target->DrawRectangle(grid.frame(box), brush, grid.one_pixel());
+}
+
+void SegmentItem::draw(ID2D1RenderTarget* target)
+{
+    if (!shows_in_current_state())
+        return;
+    ID2D1SolidColorBrush* brush = colour_brush(m_draw_cache, target, m_colour.value);
+    SavedTransform saved(target);
+    PixelGrid grid(target);
+    auto centre = [&](Vector2 p) {
+        D2D1_POINT_2F pixel = grid.pixel(p.x, p.y);
+        return grid.dips(D2D1::Point2F(std::floor(pixel.x) + 0.5f, std::floor(pixel.y) + 0.5f));
+    };
+    const D2D1_POINT_2F from = centre(m_p1);
+    const D2D1_POINT_2F to = centre(m_p2);
+    target->SetTransform(D2D1::Matrix3x2F::Identity());
+    target->DrawLine(from, to, brush, grid.one_pixel());
+}
+
+void MovieItem::draw(ID2D1RenderTarget* target)
+{
+    if (!shows_in_current_state())
+        return;
+    draw_placeholder(*m_screen, target, m_draw_cache, Ui::ansi_to_wide(m_swf) + L"\n\nScaleForm\n\n", m_width,
+                     m_height, static_cast<float>(m_alpha));
+}
+
+void TextItem::draw(ID2D1RenderTarget* target)
+{
+    if (!shows_in_current_state())
+        return;
+    const auto* widget = dynamic_cast<const Widget*>(parent());
+    if (!widget || !widget->text() || widget->text()->empty())
+        return;
+    Render::DeviceResources* device = device_of(m_screen);
+    Gfx::GraphicsContext* graphics = m_screen->graphics();
+    if (!device || !graphics || !graphics->dwrite_factory)
+        return;
+
+    auto& cache = cache_in<TextCache>(m_draw_cache);
+    if (!cache.gradient) {
+        const D2D1_GRADIENT_STOP stops[] = {{0.0f, d2d_colour(m_colour_top.value)},
+                                            {1.0f, d2d_colour(m_colour_bottom.value)}};
+        ComPtr<ID2D1GradientStopCollection> collection = App::create_gradient_stop_collection(target, stops, 2);
+        cache.gradient = App::create_linear_gradient_brush(
+            target, D2D1::LinearGradientBrushProperties(D2D1::Point2F(0.0f, 0.0f), D2D1::Point2F(0.0f, 1.0f)),
+            collection.Get());
+    }
+    // Made again when the widget's text changes.
+    if (!cache.layout || cache.source != *widget->text()) {
+        const Render::FontEntry& font = device->font(m_font_name);
+        const std::u16string text = m_screen->resolve_text(*widget->text());
+        const std::wstring wide(text.begin(), text.end());
+        ComPtr<IDWriteTextLayout> layout = App::create_text_layout(
+            graphics->dwrite_factory.Get(), wide.c_str(), static_cast<UINT32>(wide.size()), font.format.Get(), 0.0f, 0.0f);
+        static const DWRITE_TEXT_ALIGNMENT horizontal[] = {DWRITE_TEXT_ALIGNMENT_LEADING, DWRITE_TEXT_ALIGNMENT_TRAILING,
+                                                           DWRITE_TEXT_ALIGNMENT_CENTER};
+        static const DWRITE_PARAGRAPH_ALIGNMENT vertical[] = {
+            DWRITE_PARAGRAPH_ALIGNMENT_NEAR, DWRITE_PARAGRAPH_ALIGNMENT_FAR, DWRITE_PARAGRAPH_ALIGNMENT_CENTER};
+        App::set_text_alignment(layout.Get(), horizontal[static_cast<int>(m_horizontal_alignment)]);
+        App::set_paragraph_alignment(layout.Get(), vertical[static_cast<int>(m_vertical_alignment)]);
+        App::check(layout->SetWordWrapping(m_multiline ? DWRITE_WORD_WRAPPING_WRAP : DWRITE_WORD_WRAPPING_NO_WRAP),
+                   "IDWriteTextLayout::SetWordWrapping");
+        cache.layout = layout;
+        cache.source = *widget->text();
+        cache.size_table = font.size_table;
+    }
+
+    // The font's size for a 4:3 screen of the document's area.
+    const float area_width = std::sqrt(m_screen->width() * m_screen->height() * 4.0f / 3.0f);
+    float s = Render::scale_at(cache.size_table, area_width);
+    if (!(s > 0.0f) || !std::isfinite(s))
+        s = 1.0f;
+
+    SavedTransform saved(target);
+    const D2D1_MATRIX_3X2_F& m = saved.saved();
+    target->SetTransform(D2D1::Matrix3x2F::Scale(s, s));
+    const D2D1_POINT_2F origin = D2D1::Point2F(m.dx / s, m.dy / s);
+    App::set_max_width(cache.layout.Get(), std::max(0.0f, m_width * m.m11 / s));
+    App::set_max_height(cache.layout.Get(), std::max(0.0f, m_height * m.m22 / s));
+    DWRITE_TEXT_METRICS metrics = App::get_metrics(cache.layout.Get());
+    // The colours run over the laid-out lines, not over the item's box.
+    cache.gradient->SetStartPoint(D2D1::Point2F(0.0f, origin.y + metrics.top));
+    cache.gradient->SetEndPoint(D2D1::Point2F(0.0f, origin.y + metrics.top + metrics.height));
+    if (m_drop_shadow) {
+        if (!cache.shadow)
+            cache.shadow = App::create_solid_color_brush(target, D2D1::ColorF(0.0f, 0.0f, 0.0f, 1.0f));
+        target->DrawTextLayout(D2D1::Point2F(origin.x + 1.0f / s, origin.y + 1.0f / s), cache.layout.Get(),
+                               cache.shadow.Get());
+    }
+    target->DrawTextLayout(origin, cache.layout.Get(), cache.gradient.Get());
+}
+
+} // namespace Screen

@@ -1,0 +1,45 @@
+// Without Windows there is no render target: the screen model builds, loads and edits,
+// and drawing is the element tree's walk with nothing at its leaves.
+
+#include "screen/composite_widgets.h"
+#include "screen/presentation_item.h"
+#include "screen/screen_document.h"
+#include "screen/widget.h"
+
+namespace Screen {
+
+void ScreenDocument::draw(ID2D1RenderTarget* target)
+{
+    ContainerElement::draw(target);
+}
+
+void ScreenDocument::on_target_dropped()
+{
+    m_draw_cache.reset();
+    ContainerElement::on_target_dropped();
+}
+
+void ScreenDocument::pop_dim_layer(ID2D1RenderTarget*) {}
+void ScreenDocument::push_dim_layer(ID2D1RenderTarget*) {}
+
+void Widget::draw(ID2D1RenderTarget* target)
+{
+    if (shown())
+        ContainerElement::draw(target);
+}
+
+void CustomWidget::draw(ID2D1RenderTarget*) {}
+
+void CustomWidget::on_target_dropped()
+{
+    m_draw_cache.reset();
+    Widget::on_target_dropped();
+}
+
+void ImageItem::draw(ID2D1RenderTarget*) {}
+void TextItem::draw(ID2D1RenderTarget*) {}
+void RectangleItem::draw(ID2D1RenderTarget*) {}
+void SegmentItem::draw(ID2D1RenderTarget*) {}
+void MovieItem::draw(ID2D1RenderTarget*) {}
+
+} // namespace Screen
