@@ -69,10 +69,12 @@ public:
     void draw(ID2D1RenderTarget* target) override;
     void on_target_dropped() override;
 
-    // The dimming layer around everything but the emphasized widget, which pops it
-    // while it draws itself (only while dimming).
-    void pop_dim_layer(ID2D1RenderTarget* target);
-    void push_dim_layer(ID2D1RenderTarget* target);
+    // The dimming layer around everything but the emphasized widget, which leaves it
+    // while it draws itself (only while dimming). Leaving returns the target the widget
+    // draws on (another one where layers are drawn off screen); entering again returns
+    // the target the rest goes on.
+    ID2D1RenderTarget* leave_dim_layer(ID2D1RenderTarget* target);
+    ID2D1RenderTarget* enter_dim_layer(ID2D1RenderTarget* target);
 
     void add_observer(std::weak_ptr<EditorObserver> observer);
     // property_changed on every live observer, in registration order.

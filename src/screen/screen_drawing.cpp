@@ -5,6 +5,7 @@
 // pixels and drawn on pixel centres under an identity transform.
 
 #include "screen/composite_widgets.h"
+#include "screen/dim_layers.h"
 #include "screen/presentation_item.h"
 #include "screen/screen_document.h"
 #include "screen/widget.h"
@@ -27,6 +28,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
 
 namespace Screen {
 
@@ -118,6 +120,10 @@ struct DocumentCache : DrawCache {
     ComPtr<ID2D1SolidColorBrush> frame_brush;
     ComPtr<ID2D1BitmapBrush> checker_brush;
     ComPtr<ID2D1Layer> dim_layer;
+    // Where layers ignore their opacity: the dimmed content is drawn here, then onto the
+    // window's target at the dim factor, in as many segments as the emphasis makes.
+    ComPtr<ID2D1BitmapRenderTarget> dim_canvas;
+    ID2D1RenderTarget* canvas_owner = nullptr; // the target the canvas composes onto
     ComPtr<IDWriteTextFormat> placeholder_format;
     ComPtr<ID2D1StrokeStyle> placeholder_stroke;
     ComPtr<ID2D1SolidColorBrush> placeholder_fill;
@@ -246,18 +252,17 @@ void ScreenDocument::draw(ID2D1RenderTarget* target)
     target->FillRectangle(screen, cache.checker_brush.Get());
 
     const bool dimming = m_emphasized && m_dim < 1.0f;
-    if (dimming)
-        push_dim_layer(target);
+    ID2D1RenderTarget* content = dimming ? enter_dim_layer(target) : target;
     try {
-        ContainerElement::draw(target);
+        ContainerElement::draw(content);
     } catch (...) {
         if (dimming)
-            target->PopLayer();
+            leave_dim_layer(content);
         target->PopAxisAlignedClip();
         throw;
     }
     if (dimming)
-        target->PopLayer();
+        leave_dim_layer(content);
 
     if (m_emphasized) {
         // The widget's rectangle in document units, then on whole device pixels.
@@ -273,19 +278,55 @@ void ScreenDocument::draw(ID2D1RenderTarget* target)
     target->PopAxisAlignedClip();
 }
 
-void ScreenDocument::push_dim_layer(ID2D1RenderTarget* target)
+ID2D1RenderTarget* ScreenDocument::enter_dim_layer(ID2D1RenderTarget* target)
 {
     auto& cache = cache_in<DocumentCache>(m_draw_cache);
-    if (!cache.dim_layer)
-        cache.dim_layer = App::create_layer(target);
-    target->PushLayer(D2D1::LayerParameters(D2D1::InfiniteRect(), nullptr, D2D1_ANTIALIAS_MODE_PER_PRIMITIVE,
-                                            D2D1::IdentityMatrix(), m_dim),
-                      cache.dim_layer.Get());
+    if (layers_apply_opacity(m_graphics)) {
+        if (!cache.dim_layer)
+            cache.dim_layer = App::create_layer(target);
+        target->PushLayer(D2D1::LayerParameters(D2D1::InfiniteRect(), nullptr, D2D1_ANTIALIAS_MODE_PER_PRIMITIVE,
+                                                D2D1::IdentityMatrix(), m_dim),
+                          cache.dim_layer.Get());
+        return target;
+    }
+    // A canvas of the target's own pixels, cleared, drawn with the target's transform.
+    const D2D1_SIZE_U pixels = target->GetPixelSize();
+    if (!cache.dim_canvas || cache.canvas_owner != target || cache.dim_canvas->GetPixelSize().width != pixels.width ||
+        cache.dim_canvas->GetPixelSize().height != pixels.height) {
+        cache.dim_canvas.Reset();
+        App::check(target->CreateCompatibleRenderTarget(target->GetSize(), pixels, &cache.dim_canvas),
+                   "ID2D1RenderTarget::CreateCompatibleRenderTarget");
+        cache.canvas_owner = target;
+    }
+    D2D1_MATRIX_3X2_F transform;
+    target->GetTransform(&transform);
+    ID2D1BitmapRenderTarget* canvas = cache.dim_canvas.Get();
+    canvas->BeginDraw();
+    canvas->SetTransform(D2D1::Matrix3x2F::Identity());
+    canvas->Clear(D2D1::ColorF(0.0f, 0.0f, 0.0f, 0.0f));
+    canvas->SetTransform(transform);
+    return canvas;
 }
 
-void ScreenDocument::pop_dim_layer(ID2D1RenderTarget* target)
+ID2D1RenderTarget* ScreenDocument::leave_dim_layer(ID2D1RenderTarget* target)
 {
-    target->PopLayer();
+    auto& cache = cache_in<DocumentCache>(m_draw_cache);
+    if (!cache.dim_canvas || target != cache.dim_canvas.Get()) {
+        target->PopLayer();
+        return target;
+    }
+    // The canvas so far goes onto the window's target at the dim factor.
+    ID2D1RenderTarget* owner = cache.canvas_owner;
+    D2D1_MATRIX_3X2_F transform;
+    target->GetTransform(&transform);
+    App::end_draw(target);
+    ComPtr<ID2D1Bitmap> bitmap = App::get_bitmap(cache.dim_canvas.Get());
+    owner->SetTransform(D2D1::Matrix3x2F::Identity());
+    const D2D1_SIZE_F size = owner->GetSize();
+    owner->DrawBitmap(bitmap.Get(), D2D1::RectF(0.0f, 0.0f, size.width, size.height), m_dim,
+                      D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR);
+    owner->SetTransform(transform); // where the canvas was drawing: the emphasized widget goes on here
+    return owner;
 }
 
 void ScreenDocument::on_target_dropped()
@@ -314,8 +355,8 @@ void show_tooltip_of(Widget& widget)
     document->show_tooltip(tooltip, widget.tooltip());
 }
 
-// Draws the widget's subtree (`draw_content`) outside the dimming layer when it is the
-// emphasized one.
+// Draws the widget's subtree (`draw_content`, given the target to draw on) outside the
+// dimming layer when it is the emphasized one.
 template <typename Content>
 void draw_widget(Widget& widget, ID2D1RenderTarget* target, Content draw_content)
 {
@@ -325,25 +366,28 @@ void draw_widget(Widget& widget, ID2D1RenderTarget* target, Content draw_content
         show_tooltip_of(widget);
     ScreenDocument* document = widget.screen();
     const bool lifted = document->emphasized() == &widget && document->dim() < 1.0f;
-    if (lifted)
-        document->pop_dim_layer(target);
-    draw_content();
-    if (lifted)
-        document->push_dim_layer(target);
+    ID2D1RenderTarget* own = lifted ? document->leave_dim_layer(target) : target;
+    draw_content(own);
+    if (lifted) {
+        // The rest goes on where it was drawn before.
+        ID2D1RenderTarget* rest = document->enter_dim_layer(own);
+        if (rest != target)
+            throw std::logic_error("the dimmed content changed targets");
+    }
 }
 
 } // namespace
 
 void Widget::draw(ID2D1RenderTarget* target)
 {
-    draw_widget(*this, target, [&] { ContainerElement::draw(target); });
+    draw_widget(*this, target, [&](ID2D1RenderTarget* own) { ContainerElement::draw(own); });
 }
 
 void CustomWidget::draw(ID2D1RenderTarget* target)
 {
-    draw_widget(*this, target, [&] {
+    draw_widget(*this, target, [&](ID2D1RenderTarget* own) {
         const float opacity = (m_hover_state & Ui::chain_inside) ? 0.5f : 0.0f;
-        draw_placeholder(*m_screen, target, m_draw_cache, Ui::ansi_to_wide(m_name) + L"Custom\n\n", m_width, m_height,
+        draw_placeholder(*m_screen, own, m_draw_cache, Ui::ansi_to_wide(m_name) + L"Custom\n\n", m_width, m_height,
                          opacity);
     });
 }

@@ -19,8 +19,15 @@ void ScreenDocument::on_target_dropped()
     ContainerElement::on_target_dropped();
 }
 
-void ScreenDocument::pop_dim_layer(ID2D1RenderTarget*) {}
-void ScreenDocument::push_dim_layer(ID2D1RenderTarget*) {}
+ID2D1RenderTarget* ScreenDocument::leave_dim_layer(ID2D1RenderTarget* target)
+{
+    return target;
+}
+
+ID2D1RenderTarget* ScreenDocument::enter_dim_layer(ID2D1RenderTarget* target)
+{
+    return target;
+}
 
 void Widget::draw(ID2D1RenderTarget* target)
 {
