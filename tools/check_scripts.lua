@@ -6,7 +6,8 @@
 --
 -- KIND is colours (the winning colour table), sheet:NAME (a winning style sheet,
 -- registered as NAME), script (a shadowed copy of a sheet or colour table: it only has
--- to run) or screen. Prints "problem PATH: ..." per fault, "covers FACT" for every
+-- to run) or screen. Prints "problem PATH: ..." per fault, "outside PATH: ..." per art
+-- item, part or child that does not lie inside its widget, "covers FACT" for every
 -- feature seen first, and "widgets PATH N" per screen.
 local methods = {}
 for _, name in ipairs({"byte", "char", "format", "len", "lower", "rep", "reverse", "sub", "upper"}) do
@@ -141,6 +142,69 @@ local function check_art(presentation, where)
     end
 end
 
+-- Geometry, in document units (the whole screen is the unit square): a position is an
+-- offset from the parent widget's origin and nothing scales by the parent's size. A
+-- widget's size is its own, else its style's, else the whole screen's; an item's is
+-- its own or the whole screen's. Its art (its own, else its style's), its parts and its
+-- children must lie inside it, but for deliberate overhangs: drop shadows (items in the
+-- colour drop_shadow) and a drop-down's list, which opens below it.
+local SLACK = 0.0006 -- the scripts hold four decimals
+
+local function point_or(value, default)
+    return is_number_array(value, 2, 2) and value or default
+end
+
+local function style_of(reference)
+    if type(reference) ~= "table" or type(reference[1]) ~= "string" or type(reference[2]) ~= "string" then
+        return nil
+    end
+    local sheet = sheets[reference[1]:lower()]
+    return sheet and sheet[reference[2]:lower()]
+end
+
+local function size_of(widget, style)
+    local size = point_or(widget.size, point_or(style and style.size, {1, 1}))
+    return size[1], size[2]
+end
+
+local function inside(where, x0, y0, x1, y1, width, height)
+    if math.min(x0, x1) < -SLACK or math.min(y0, y1) < -SLACK
+            or math.max(x0, x1) > width + SLACK or math.max(y0, y1) > height + SLACK then
+        print(string.format("outside %s: %s spans (%.4f, %.4f)-(%.4f, %.4f) of %.4f x %.4f",
+                            current, where, x0, y0, x1, y1, width, height))
+    end
+end
+
+local function check_art_inside(presentation, where, width, height)
+    if type(presentation) ~= "table" or type(presentation.Art) ~= "table" then
+        return
+    end
+    for i, item in ipairs(presentation.Art) do
+        if type(item) == "table" and item.colour == "drop_shadow" then
+            cover("art outside its widget on purpose")
+        elseif type(item) == "table" then
+            local at = point_or(item.position, {0, 0})
+            local name = where .. ".Art[" .. i .. "]"
+            if item.type == "Line" then
+                local p1, p2 = point_or(item.p1, {0, 0}), point_or(item.p2, {0, 0})
+                inside(name, at[1] + p1[1], at[2] + p1[2], at[1] + p2[1], at[2] + p2[2], width, height)
+            else
+                local size = point_or(item.size, {1, 1})
+                inside(name, at[1], at[2], at[1] + size[1], at[2] + size[2], width, height)
+            end
+        end
+    end
+end
+
+local function check_placement(child, where, width, height)
+    if type(child) ~= "table" then
+        return
+    end
+    local at = point_or(child.position, {0, 0})
+    local w, h = size_of(child, style_of(child.style))
+    inside(where .. "<" .. tostring(child.name) .. ">", at[1], at[2], at[1] + w, at[2] + h, width, height)
+end
+
 local count = 0
 local tooltips = {}
 
@@ -177,6 +241,8 @@ local function check_widget_table(widget, where, style, counted)
     if widget.Presentation ~= nil then
         check_art(widget.Presentation, where)
     end
+    local width, height = size_of(widget, style)
+    check_art_inside(widget.Presentation or (style and style.Presentation), where, width, height)
     if counted then
         if widget.size == nil and style and style.size ~= nil then
             cover("size from the style")
@@ -209,6 +275,7 @@ local function check_widget_table(widget, where, style, counted)
             if part ~= nil then
                 local previous, split = nil, false
                 for i, child in ipairs(part) do
+                    check_placement(child, where .. "." .. key .. "[" .. i .. "]", width, height)
                     check_widget(child, where .. "." .. key .. "[" .. i .. "]", counted)
                     local kind_now = type(child) == "table" and child.type
                     if kind_now == "RadioButton" and previous and previous ~= "RadioButton" and split then
@@ -230,6 +297,9 @@ local function check_widget_table(widget, where, style, counted)
             if part == nil then
                 problem(where .. ": no " .. key .. " in the widget or its style")
             else
+                if not (kind == "ComboBox" and key == "ListBox") then
+                    check_placement(part, where .. "." .. key, width, height)
+                end
                 check_widget(part, where .. "." .. key, counted)
             end
         end
@@ -360,9 +430,11 @@ for _, path in ipairs(screens) do
         tooltips = {}
         if env.Screen.TooltipWidgets ~= nil then
             collect_names(env.Screen.TooltipWidgets, tooltips)
+            check_placement(env.Screen.TooltipWidgets, "TooltipWidgets", 1, 1)
             check_widget(env.Screen.TooltipWidgets, "TooltipWidgets", true)
         end
         if env.Screen.Widgets ~= nil then
+            check_placement(env.Screen.Widgets, "Widgets", 1, 1)
             check_widget(env.Screen.Widgets, "Widgets", true)
         end
         print("widgets " .. path .. " " .. count)

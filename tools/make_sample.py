@@ -695,6 +695,7 @@ COLOURS = [
     ("not_ready", (200, 70, 60, 255)),
     ("chat_text", (210, 210, 200, 255)),
     ("chat_system", (240, 205, 120, 255)),
+    ("drop_shadow", (0, 0, 0, 110)),
     # Three components on purpose: named, a colour without alpha is fully transparent,
     # so the small buttons' hover glow never shows.
     ("button_glow", (255, 200, 80)),
@@ -712,10 +713,129 @@ def colour_table(origin, accent):
                 "ColourTable = {\n%s}\n" % (origin, "".join(entries)))
 
 
+# --- document units ------------------------------------------------------------------
+#
+# The game places everything in document units, the whole screen being the unit square.
+# A widget's or an art item's position is an offset from its parent widget's origin (a
+# translation only: nothing is scaled by the parent's size), its size is in the same
+# units, and a missing size is 1 x 1, the whole screen. A line's p1 and p2 are points in
+# its item's own coordinates, in the same units again.
+#
+# Most layouts below are written relative to the parent instead, which is easier to
+# read and to change, and converted when the Lua is written: positions and sizes are
+# scaled by the parent widget's size (its own, else its style's), art by its widget's.
+# A Doc value is already in document units and is kept as it is. Where a widget or an
+# item had no size (meaning "fill the parent") the parent's size is written out, since
+# the game would make it the whole screen. A widget with a style and no size has the
+# style's size, and style sizes are document units. A style's art and parts are written
+# relative to the style's size; a widget that takes them is drawn with them at that
+# size, so a widget of another size brings its own (see _combo, scroll_bar, _bar_parts).
+
+class Doc(tuple):
+    """A point or size already in document units: the conversion keeps it."""
+
+    def __new__(cls, x, y):
+        return super().__new__(cls, (x, y))
+
+
+WHOLE = (1, 1)
+PART_KEYS = ("Progress", "ListBox", "Label", "ArrowButton", "ItemsGroup", "ItemTemplate",
+             "ScrollBar", "ButtonDecrement", "ButtonTrack", "ButtonIncrement")
+# Pixels are square on the 4:3 screens the art is drawn for: a document height of h is
+# as many pixels as a width of h * 3 / 4.
+SQUARE = 0.75
+
+
+def _in_document(value, box):
+    if isinstance(value, Doc):
+        return [value[0], value[1]]
+    return [value[0] * box[0], value[1] * box[1]]
+
+
+def _item_in_document(entry, box):
+    out = dict(entry)
+    for key in ("position", "p1", "p2"):
+        if key in entry:
+            out[key] = _in_document(entry[key], box)
+    if entry["type"] != "Line":
+        size = _in_document(entry.get("size", WHOLE), box)
+        if size != [1, 1]:
+            out["size"] = size
+    return _ordered(out, ITEM_KEYS, "item")
+
+
+def _style_key(reference):
+    return reference[0].lower(), reference[1].lower()
+
+
+def _contents_in_document(table, out, box, sizes):
+    """Art, parts and children of a widget or style whose size is `box`."""
+    if "Presentation" in table:
+        out["Presentation"] = {"Art": [_item_in_document(entry, box)
+                                       for entry in table["Presentation"]["Art"]]}
+    for key in PART_KEYS:
+        if key in table:
+            out[key] = _widget_in_document(table[key], box, sizes)
+    if "Children" in table:
+        out["Children"] = [_widget_in_document(child, box, sizes)
+                           for child in table["Children"]]
+
+
+def _widget_in_document(table, parent, sizes):
+    """A widget laid out relative to its parent, whose size is `parent` (document
+    units), in document units. sizes: (sheet, style) in lower case -> the style's size."""
+    out = dict(table)
+    style_size = sizes.get(_style_key(table["style"])) if "style" in table else None
+    if "size" in table:
+        box = out["size"] = _in_document(table["size"], parent)
+    elif style_size is not None:
+        box = list(style_size)
+    else:
+        box = list(parent)
+        if box != [1, 1]:
+            out["size"] = box  # filled its parent; would be the whole screen
+    if "position" in table:
+        out["position"] = _in_document(table["position"], parent)
+    _contents_in_document(table, out, box, sizes)
+    return _ordered(out, WIDGET_KEYS, "widget")
+
+
+def _style_in_document(table, sizes):
+    out = dict(table)
+    _contents_in_document(table, out, table["size"], sizes)
+    return _ordered(out, STYLE_KEYS, "style")
+
+
+_STYLE_SIZES = {}
+
+
+def style_sizes():
+    """(sheet, style) in lower case -> size, for the winning sheets."""
+    if not _STYLE_SIZES:
+        for sheet, styles in (("uistyles", ui_styles(older=False)),
+                              ("frontend", frontend_styles())):
+            for entry in styles:
+                _STYLE_SIZES[(sheet, entry["name"].lower())] = tuple(entry["size"])
+    return _STYLE_SIZES
+
+
+def screen_in_document(screen):
+    return {key: _widget_in_document(root, WHOLE, style_sizes())
+            for key, root in screen.items()}
+
+
 # --- style sheets --------------------------------------------------------------------
 
-def _button_art(folder, stem, font, glow=False):
-    """Art of a text button: one picture per state, the text coloured by state."""
+UI = "UIStyles"
+SCROLL_WIDTH = 0.018  # every vertical scroll bar
+LIST_HEIGHT = 0.4     # the VerticalScrollBar style's length, so lists this tall take it
+LIST_ROW = 0.036
+
+
+def _button_art(folder, stem, font, box, glow=False):
+    """Art of a text button of size `box`: one picture per state, the text coloured by
+    state and pushed down and right while pressed."""
+    w, h = box
     items = [
         graphic("%s/%s_normal" % (folder, stem), ["Normal"]),
         graphic("%s/%s_hover" % (folder, stem), ["Hover"]),
@@ -728,28 +848,31 @@ def _button_art(folder, stem, font, glow=False):
         label(["Normal"], font, horzAlign="Centre", multiline=False),
         label(["Hover"], font, "menu_text_hover", horzAlign="Centre", multiline=False),
         label(["Active"], font, "menu_text_active", horzAlign="Centre", multiline=False,
-              position=[0.004, 0.004]),
+              position=Doc(0.002, 0.003), size=Doc(w - 0.002, h - 0.003)),
         label(["Disabled"], font, "menu_text_disabled", horzAlign="Centre", multiline=False),
     ]
     return art(*items)
 
 
-def _toggle_art(stem, box_width):
-    """Check boxes and radio buttons: a box on the left in all eight states, then text."""
-    box = dict(position=[0, 0.1], size=[box_width, 0.8])
+def _toggle_art(stem, box):
+    """Check boxes and radio buttons of size `box`: a square box on the left in all
+    eight states, then the text."""
+    w, h = box
+    side = 0.8 * h
+    square = dict(position=Doc(0, 0.1 * h), size=Doc(side * SQUARE, side))
+    text = dict(position=Doc(side * SQUARE + 0.008, 0), size=Doc(w - side * SQUARE - 0.008, h),
+                multiline=False)
     return art(
-        graphic("common/%s_off.tga" % stem, ["Normal"], **box),
-        graphic("common/%s_off_hover.tga" % stem, ["Hover"], **box),
-        graphic("common/%s_off_pressed.tga" % stem, ["Active"], **box),
-        graphic("common/%s_off_disabled.tga" % stem, ["Disabled"], **box),
-        graphic("common/%s_on.tga" % stem, ["Checked"], **box),
-        graphic("common/%s_on_hover.tga" % stem, ["CheckedHover"], **box),
-        graphic("common/%s_on_pressed.tga" % stem, ["CheckedActive"], **box),
-        graphic("common/%s_on_disabled.tga" % stem, ["CheckedDisabled"], **box),
-        label(PRESSABLE + CHECKED, position=[box_width + 0.04, 0],
-              size=[0.96 - box_width, 1], multiline=False),
-        label(["Disabled", "CheckedDisabled"], top="menu_text_disabled",
-              position=[box_width + 0.04, 0], size=[0.96 - box_width, 1], multiline=False),
+        graphic("common/%s_off.tga" % stem, ["Normal"], **square),
+        graphic("common/%s_off_hover.tga" % stem, ["Hover"], **square),
+        graphic("common/%s_off_pressed.tga" % stem, ["Active"], **square),
+        graphic("common/%s_off_disabled.tga" % stem, ["Disabled"], **square),
+        graphic("common/%s_on.tga" % stem, ["Checked"], **square),
+        graphic("common/%s_on_hover.tga" % stem, ["CheckedHover"], **square),
+        graphic("common/%s_on_pressed.tga" % stem, ["CheckedActive"], **square),
+        graphic("common/%s_on_disabled.tga" % stem, ["CheckedDisabled"], **square),
+        label(PRESSABLE + CHECKED, **text),
+        label(["Disabled", "CheckedDisabled"], top="menu_text_disabled", **text),
     )
 
 
@@ -764,6 +887,28 @@ def _ready_box_art():
     )
 
 
+def _frame_art(box):
+    """A dialog's frame of size `box`: a drop shadow (outside, on purpose), the back,
+    four corners that stay square whatever the dialog's size, and a border."""
+    w, h = box
+    ch = 0.045
+    cw = ch * SQUARE
+    corner = "common/dialog_corner.tga"
+    return art(
+        rect("drop_shadow", position=Doc(0.008, 0.011), size=Doc(w, h)),
+        graphic("common/dialog_back", colour=[255, 255, 255, 230]),
+        graphic(corner, size=Doc(cw, ch)),
+        graphic(corner, position=Doc(w - cw, 0), size=Doc(cw, ch), flipHorizontal=True),
+        graphic(corner, position=Doc(0, h - ch), size=Doc(cw, ch), flipVertical=True),
+        graphic(corner, position=Doc(w - cw, h - ch), size=Doc(cw, ch),
+                flipHorizontal=True, flipVertical=True),
+        rect("panel_border", border=True))
+
+
+def _panel_art():
+    return art(rect("panel_fill"), rect("panel_border", border=True))
+
+
 def _scroll_button(name, position, size, flip):
     fields = {"flipVertical": True} if flip else {}
     return widget("Button", name, position=position, size=size, Presentation=art(
@@ -772,87 +917,130 @@ def _scroll_button(name, position, size, flip):
         graphic("common/scroll_arrow_pressed", ["Active"], **fields)))
 
 
-def _list_parts(item_font, scroll_x):
+def _vertical_scroll_parts(height):
+    """Track, square arrows and thumb of a vertical scroll bar `height` long."""
+    side = SCROLL_WIDTH / SQUARE
     return dict(
-        ItemsGroup=widget("Group", "Items", size=[scroll_x, 1]),
-        ItemTemplate=widget("TextLabel", "ItemTemplate", visible=False, size=[scroll_x, 0.1],
-                            Presentation=art(
+        Presentation=art(graphic("common/scroll_track")),
+        ButtonDecrement=_scroll_button("ScrollUp", Doc(0, 0), Doc(SCROLL_WIDTH, side), False),
+        ButtonTrack=widget("Button", "ScrollThumb", position=Doc(0, side),
+                           size=Doc(SCROLL_WIDTH, 0.2 * height), Presentation=art(
+                               graphic("common/scroll_thumb", ["Normal", "Disabled"]),
+                               graphic("common/scroll_thumb_hover", ["Hover", "Active"]))),
+        ButtonIncrement=_scroll_button("ScrollDown", Doc(0, height - side),
+                                       Doc(SCROLL_WIDTH, side), True))
+
+
+def scroll_bar(name, position, height=LIST_HEIGHT):
+    """A vertical scroll bar of the VerticalScrollBar style: at the style's length it
+    takes everything from the style, at another it brings its own art and buttons."""
+    if height == LIST_HEIGHT:
+        return widget("ScrollBar", name, style=[UI, "VerticalScrollBar"], position=position)
+    return widget("ScrollBar", name, style=[UI, "VerticalScrollBar"], position=position,
+                  size=Doc(SCROLL_WIDTH, height), **_vertical_scroll_parts(height))
+
+
+def _list_parts(item_font, box):
+    """Items, template and scroll bar of a list of size `box`."""
+    w, h = box
+    inner = w - SCROLL_WIDTH
+    return dict(
+        ItemsGroup=widget("Group", "Items", size=Doc(inner, h)),
+        ItemTemplate=widget("TextLabel", "ItemTemplate", visible=False,
+                            size=Doc(inner, LIST_ROW), Presentation=art(
                                 rect("list_highlight", ["Hover"]),
                                 label(IDLE, item_font, "body_text", multiline=False,
                                       position=[0.02, 0], size=[0.96, 1]))),
-        ScrollBar=widget("ScrollBar", "ScrollBar", style=["UIStyles", "VerticalScrollBar"],
-                         position=[scroll_x, 0], size=[1 - scroll_x, 1]),
+        ScrollBar=scroll_bar("ScrollBar", Doc(inner, 0), h),
     )
+
+
+def _drop_arrow(box):
+    """A drop-down's arrow button, square, at the right end of a drop-down of size `box`."""
+    w, h = box
+    side = 0.8 * h
+    return widget("Button", "Arrow", position=Doc(w - (side + 0.1 * h) * SQUARE, 0.1 * h),
+                  size=Doc(side * SQUARE, side), Presentation=art(
+                      graphic("common/dropdown_arrow", ["Normal"]),
+                      graphic("common/dropdown_arrow_hover", ["Hover"]),
+                      graphic("common/dropdown_arrow_pressed", ["Active"]),
+                      graphic("common/dropdown_arrow", ["Disabled"],
+                              colour=[255, 255, 255, 100])))
+
+
+def _drop_label(name, text, box):
+    """The text of a drop-down of size `box`, left of its arrow."""
+    w, h = box
+    left = 0.04 * w
+    width = w - left - (0.9 * h + 0.1 * h) * SQUARE - 0.004
+    return text_label(name, text, Doc(left, 0), Doc(width, h), font="gillsans_11",
+                      multiline=False)
+
+
+def _bar_parts():
+    """Back, frame and bar of a meter, relative to the meter."""
+    return dict(Presentation=art(rect("progress_back"), rect("panel_border", border=True)),
+                Progress=widget("ArtLabel", "Progress", position=[0.005, 0.1],
+                                size=[0.99, 0.8], Presentation=art(
+                                    graphic("common/progress_fill", colour="progress_fill"))))
+
+
+ROW = Doc(0.582, 0.044)  # a row of the player list, whose scroll bar takes the rest
+
+
+def _ready_box(name, **fields):
+    side = 0.8 * ROW[1]
+    return widget("CheckButton", name, position=[0.84, 0.1], size=Doc(side * SQUARE, side),
+                  Presentation=_ready_box_art(), **fields)
 
 
 def ui_styles(older):
     """The engine's general sheet (UIStyles). The copy in Engine.sga is an older
     revision, shadowed by the one in Engine\\Data, without the styles added since."""
     frame = art(rect("list_fill"), rect("panel_border", border=True))
+    dialog = (0.44, 0.34)
+    drop_down = (0.24, 0.04)
     styles = [
         style("MenuButton", "Button", size=[0.26, 0.055],
-              Presentation=_button_art("common", "button", "gillsans_16")),
+              Presentation=_button_art("common", "button", "gillsans_16", (0.26, 0.055))),
         style("SmallButton", "Button", size=[0.14, 0.045],
-              Presentation=_button_art("common", "small_button", "gillsans_11", glow=True)),
+              Presentation=_button_art("common", "small_button", "gillsans_11", (0.14, 0.045),
+                                       glow=True)),
         style("CheckBox", "CheckButton", size=[0.3, 0.04],
-              Presentation=_toggle_art("checkbox", 0.12)),
-        style("RadioButton", "RadioButton", size=[0.2, 0.04],
-              Presentation=_toggle_art("radio", 0.25)),
+              Presentation=_toggle_art("checkbox", (0.3, 0.04))),
+        style("RadioButton", "RadioButton", size=[0.12, 0.04],
+              Presentation=_toggle_art("radio", (0.12, 0.04))),
         style("Title", "TextLabel", size=[0.6, 0.06], Presentation=art(
             label(font="engravers_24", top="title_gold", bottom="title_gold_dark",
                   dropShadow=True, multiline=False))),
-        style("Body", "TextLabel", size=[0.5, 0.2], Presentation=art(
+        style("Body", "TextLabel", size=[0.36, 0.1], Presentation=art(
             label(font="gillsans_11", top="body_text", vertAlign="Top"))),
-        style("Tooltip", "TextLabel", size=[0.3, 0.08], Presentation=art(
+        style("Tooltip", "TextLabel", size=[0.3, 0.06], Presentation=art(
             rect("tooltip_fill"), rect("tooltip_border", border=True),
             label(font="gillsans_11", top="white", position=[0.03, 0.05], size=[0.94, 0.9]))),
-        style("DialogFrame", "ArtLabel", size=[1, 1], Presentation=art(
-            graphic("common/dialog_back", colour=[255, 255, 255, 230]),
-            graphic("common/dialog_corner.tga", size=[0.08, 0.1]),
-            graphic("common/dialog_corner.tga", position=[0.92, 0], size=[0.08, 0.1],
-                    flipHorizontal=True),
-            graphic("common/dialog_corner.tga", position=[0, 0.9], size=[0.08, 0.1],
-                    flipVertical=True),
-            graphic("common/dialog_corner.tga", position=[0.92, 0.9], size=[0.08, 0.1],
-                    flipHorizontal=True, flipVertical=True),
-            rect("panel_border", border=True))),
-        style("EditBox", "EditText", size=[0.3, 0.045], Presentation=art(
+        # Sized for the message dialogs; larger frames bring their own art.
+        style("DialogFrame", "ArtLabel", size=list(dialog), Presentation=_frame_art(dialog)),
+        style("EditBox", "EditText", size=[0.38, 0.045], Presentation=art(
             rect("edit_fill"), rect("panel_border", border=True),
             rect("menu_text_hover", ["Hover"], border=True),
             label(font="gillsans_11", top="white", multiline=False,
                   position=[0.02, 0], size=[0.96, 1]))),
-        style("VerticalScrollBar", "ScrollBar", size=[0.02, 0.3], range=[0, 1],
-              Presentation=art(graphic("common/scroll_track", size=[1, 1])),
-              ButtonDecrement=_scroll_button("ScrollUp", [0, 0], [1, 0.08], False),
-              ButtonTrack=widget("Button", "ScrollThumb", position=[0, 0.08], size=[1, 0.2],
-                                 Presentation=art(
-                                     graphic("common/scroll_thumb", ["Normal", "Disabled"]),
-                                     graphic("common/scroll_thumb_hover", ["Hover", "Active"]))),
-              ButtonIncrement=_scroll_button("ScrollDown", [0, 0.92], [1, 0.08], True)),
-        style("ListBox", "TextListBox", size=[0.3, 0.4], Presentation=frame,
-              **_list_parts("gillsans_11", 0.94)),
-        style("DropDownList", "TextListBox", size=[1, 5], Presentation=art(
+        style("VerticalScrollBar", "ScrollBar", size=[SCROLL_WIDTH, LIST_HEIGHT], range=[0, 1],
+              **_vertical_scroll_parts(LIST_HEIGHT)),
+        style("ListBox", "TextListBox", size=[0.3, LIST_HEIGHT], Presentation=frame,
+              **_list_parts("gillsans_11", (0.3, LIST_HEIGHT))),
+        style("DropDownList", "TextListBox", size=[0.24, 0.2], Presentation=art(
             rect("panel_fill"), rect("panel_border", border=True)),
-            **_list_parts("gillsans_11", 0.9)),
-        style("DropDown", "ComboBox", size=[0.24, 0.04], Presentation=art(
+            **_list_parts("gillsans_11", (0.24, 0.2))),
+        style("DropDown", "ComboBox", size=list(drop_down), Presentation=art(
             rect("edit_fill"), rect("panel_border", border=True)),
-            ListBox=widget("TextListBox", "List", style=["UIStyles", "DropDownList"],
+            # Opens below the drop-down.
+            ListBox=widget("TextListBox", "List", style=[UI, "DropDownList"],
                            visible=False, position=[0, 1]),
-            Label=widget("TextLabel", "Selection", position=[0.04, 0], size=[0.8, 1],
-                         text="Random", Presentation=art(
-                             label(font="gillsans_11", multiline=False))),
-            ArrowButton=widget("Button", "Arrow", position=[0.86, 0.1], size=[0.12, 0.8],
-                               Presentation=art(
-                                   graphic("common/dropdown_arrow", ["Normal"]),
-                                   graphic("common/dropdown_arrow_hover", ["Hover"]),
-                                   graphic("common/dropdown_arrow_pressed", ["Active"]),
-                                   graphic("common/dropdown_arrow", ["Disabled"],
-                                           colour=[255, 255, 255, 100])))),
+            Label=_drop_label("Selection", "Random", drop_down),
+            ArrowButton=_drop_arrow(drop_down)),
         style("LoadingBar", "ProgressBar", size=[0.6, 0.025], range=[0, 100], stepSize=1,
-              Presentation=art(rect("progress_back"), rect("panel_border", border=True)),
-              Progress=widget("ArtLabel", "Progress", position=[0.005, 0.1],
-                              size=[0.99, 0.8], Presentation=art(
-                                  graphic("common/progress_fill", colour="progress_fill")))),
+              **_bar_parts()),
     ]
     if not older:
         styles += [
@@ -861,21 +1049,18 @@ def ui_styles(older):
                                    line("separator", [0, 0.5], [1, 0.5])),
                   Progress=widget("ArtLabel", "Level", size=[1, 1], Presentation=art(
                       graphic("common/slider_fill", colour="accent")))),
-            style("PlayerList", "CustomListBox", size=[0.6, 0.4], maxItems=8,
-                  Presentation=frame,
-                  ItemsGroup=widget("Group", "Rows", size=[0.95, 1]),
+            style("PlayerList", "CustomListBox", size=[ROW[0] + SCROLL_WIDTH, LIST_HEIGHT],
+                  maxItems=8, Presentation=frame,
+                  ItemsGroup=widget("Group", "Rows", size=Doc(ROW[0], LIST_HEIGHT)),
                   ItemTemplate=widget("CustomListBoxItem", "RowTemplate", visible=False,
-                                      size=[0.95, 0.11], Presentation=art(rect("list_row")),
+                                      size=ROW, Presentation=art(rect("list_row")),
                                       Children=[
-                                          widget("TextLabel", "PlayerName", size=[0.4, 1],
+                                          widget("TextLabel", "PlayerName", position=[0.02, 0],
+                                                 size=[0.34, 1],
                                                  Presentation=art(label(multiline=False))),
-                                          widget("CheckButton", "Ready",
-                                                 position=[0.84, 0.1], size=[0.06, 0.8],
-                                                 Presentation=_ready_box_art()),
+                                          _ready_box("Ready"),
                                       ]),
-                  ScrollBar=widget("ScrollBar", "ScrollBar",
-                                   style=["UIStyles", "VerticalScrollBar"],
-                                   position=[0.96, 0], size=[0.04, 1])),
+                  ScrollBar=scroll_bar("ScrollBar", Doc(ROW[0], 0))),
         ]
     return styles
 
@@ -885,7 +1070,8 @@ def frontend_styles():
     a widget names the sheet, so both stay reachable."""
     return [
         style("MenuButton", "Button", size=[0.3, 0.06],
-              Presentation=_button_art("frontend", "menu_plate", "gillsans_bold_16")),
+              Presentation=_button_art("frontend", "menu_plate", "gillsans_bold_16",
+                                       (0.3, 0.06))),
         style("Title", "TextLabel", size=[0.4, 0.07], Presentation=art(
             label(font="engravers_32", top="title_gold", bottom="title_gold_dark",
                   dropShadow=True, multiline=False, vertAlign="Bottom"))),
@@ -894,7 +1080,7 @@ def frontend_styles():
             graphic("frontend/background_wall", id=1, size=[1, 1]),
             graphic("frontend/vignette.tga", id=2, colour=[255, 255, 255, 180]),
             line("accent", [0, 0.995], [1, 0.995]))),
-        style("TabButton", "RadioButton", size=[0.22, 0.07], Presentation=art(
+        style("TabButton", "RadioButton", size=[0.16, 0.05], Presentation=art(
             graphic("frontend/tab", ["Normal"]),
             graphic("frontend/tab_hover", ["Hover", "CheckedHover"]),
             graphic("frontend/tab_pressed", ["Active", "CheckedActive"]),
@@ -912,17 +1098,18 @@ def frontend_styles():
 
 
 def style_sheet(name, origin, styles=()):
-    body = lua_expr({"Styles": list(styles)})
+    body = lua_expr({"Styles": [_style_in_document(entry, style_sizes()) for entry in styles]})
     return crlf("-- %s: style sheet of the sample installation (from %s).\n"
                 "StyleSheet = %s\n" % (name, origin, body))
 
 
 # --- screens -------------------------------------------------------------------------
 
-def tooltip_layer(group, name, position, size):
-    """Screen.TooltipWidgets: one label that hovered widgets fill with their tooltip."""
+def tooltip_layer(group, name, position):
+    """Screen.TooltipWidgets: one label, of the Tooltip style's size, that hovered
+    widgets fill with their tooltip."""
     return widget("Group", group, Children=[
-        widget("TextLabel", name, style=["UIStyles", "Tooltip"], position=position, size=size)])
+        widget("TextLabel", name, style=[UI, "Tooltip"], position=position)])
 
 
 def text_label(name, text, position, size, visible=True, **item_fields):
@@ -946,21 +1133,22 @@ def main_menu_screen():
     for index, (name, text, tooltip, enabled) in enumerate(entries):
         fields = {} if enabled else {"enabled": False}
         buttons.append(widget("Button", name, style=["Frontend", "MenuButton"],
-                              position=[0.07, 0.4 + 0.068 * index], buttonType="ClickOnRelease",
+                              position=[0.07, 0.41 + 0.068 * index], buttonType="ClickOnRelease",
                               text=ref(text), tooltip_text=ref(tooltip), tooltip_name=tip,
                               **fields))
+    notice = (0.4, 0.24)
     return {
-        "TooltipWidgets": tooltip_layer("MainMenuTooltips", tip, [0.44, 0.8], [0.5, 0.075]),
+        "TooltipWidgets": tooltip_layer("MainMenuTooltips", tip, [0.55, 0.83]),
         "Widgets": widget("Group", "MainMenu", Children=[
             widget("ArtLabel", "Background", style=["Frontend", "Background"]),
             widget("Swf", "Logo", style=["Frontend", "LogoMovie"], position=[0.05, 0.04]),
-            widget("ArtLabel", "MenuPanel", position=[0.05, 0.3], size=[0.34, 0.6],
+            widget("ArtLabel", "MenuPanel", position=[0.05, 0.29], size=[0.34, 0.61],
                    Presentation=art(rect("panel_fill"), rect("panel_border", border=True),
-                                    line("accent", [0.06, 0.1], [0.94, 0.1]),
-                                    graphic(MISSING_TEXTURE, position=[0.8, 0.015],
-                                            size=[0.16, 0.07]))),
-            widget("TextLabel", "MenuTitle", style=["Frontend", "Title"], position=[0.07, 0.31],
-                   size=[0.3, 0.06], text=ref("Main menu")),
+                                    line("accent", [0.06, 0.15], [0.94, 0.15]),
+                                    graphic(MISSING_TEXTURE, position=[0.82, 0.025],
+                                            size=Doc(0.045, 0.06)))),
+            widget("TextLabel", "MenuTitle", style=["Frontend", "Title"], position=[0.07, 0.3],
+                   text=ref("Main menu")),
             widget("Group", "MenuButtons", Children=buttons),
             text_label("ProfileCaption", ref("Profile"), [0.56, 0.05], [0.2, 0.04],
                        font="gillsans_11", top="menu_text_disabled", horzAlign="Right",
@@ -973,14 +1161,15 @@ def main_menu_screen():
             widget("Button", "NewProfileButton", style=["uistyles", "smallbutton"],
                    position=[0.83, 0.1], text=ref("New profile"), tooltip_text=ref(309),
                    tooltip_name=tip),
-            widget("Group", "PatchNotice", position=[0.55, 0.52], size=[0.4, 0.24],
+            widget("Group", "PatchNotice", position=[0.55, 0.52], size=list(notice),
                    visible=False, Children=[
-                       widget("ArtLabel", "PatchFrame", style=["UIStyles", "DialogFrame"]),
-                       widget("TextLabel", "PatchText", style=["UIStyles", "Body"],
-                              position=[0.06, 0.1], size=[0.88, 0.5], text=ref(327)),
-                       widget("Button", "DownloadPatchButton", style=["UIStyles", "SmallButton"],
-                              position=[0.3, 0.68], size=[0.4, 0.2],
-                              text=ref("Download patch")),
+                       # Larger than the style's frame: art of its own size.
+                       widget("ArtLabel", "PatchFrame", style=[UI, "DialogFrame"], size=WHOLE,
+                              Presentation=_frame_art(notice)),
+                       widget("TextLabel", "PatchText", style=[UI, "Body"],
+                              position=[0.06, 0.1], text=ref(327)),
+                       widget("Button", "DownloadPatchButton", style=[UI, "SmallButton"],
+                              position=[0.325, 0.7], text=ref("Download patch")),
                    ]),
             widget("Custom", "NewsTicker", style=["Frontend", "NewsTicker"],
                    position=[0.05, 0.915], customProperties="feed=frontend_news;speed=40;loop=1"),
@@ -992,97 +1181,131 @@ def main_menu_screen():
     }
 
 
+def _combo(name, value, position, size=None, **fields):
+    """A drop-down showing `value`. At the style's size it takes its frame, arrow and list
+    from the style; at another size (a Doc) it brings its own frame and arrow."""
+    own = {}
+    box = style_sizes()[("uistyles", "dropdown")]
+    if size is not None:
+        box = size
+        own = dict(size=size, Presentation=art(rect("edit_fill"),
+                                               rect("panel_border", border=True)),
+                   ArrowButton=_drop_arrow(size))
+    return widget("ComboBox", name, style=[UI, "DropDown"], position=position,
+                  Label=_drop_label(name + "Value", value, box), **own, **fields)
+
+
 def _choice_row(prefix, caption, y, labels, tooltip, tip):
     """A caption and a run of radio buttons: the caption of the next row ends the run,
     so each row is a group of its own."""
     row = [text_label(prefix + "Label", ref(caption), [0, y], [0.4, 0.08], multiline=False)]
     for index, text in enumerate(labels):
-        row.append(widget("RadioButton", "%s%s" % (prefix, text), style=["UIStyles", "RadioButton"],
-                          position=[0.45 + 0.18 * index, y], size=[0.17, 0.08], text=ref(text),
+        row.append(widget("RadioButton", "%s%s" % (prefix, text), style=[UI, "RadioButton"],
+                          position=[0.45 + 0.18 * index, y], text=ref(text),
                           tooltip_text=ref(tooltip), tooltip_name=tip))
     return row
 
 
+def _list_frame(name, position, size, items_name, rows, **fields):
+    """A text list of the ListBox style at a size of its own (a Doc): frame and scroll
+    bar of its own, the template from the style."""
+    inner = size[0] - SCROLL_WIDTH
+    return widget("TextListBox", name, style=[UI, "ListBox"], position=position, size=size,
+                  Presentation=art(rect("list_fill"), rect("panel_border", border=True)),
+                  ItemsGroup=widget("Group", items_name, size=Doc(inner, size[1]), Children=rows),
+                  ScrollBar=scroll_bar(name + "Scroll", Doc(inner, 0), size[1]), **fields)
+
+
 def options_screen():
     tip = "OptionsTooltip"
+    dialog = (0.76, 0.84)
     page = dict(position=[0.04, 0.2], size=[0.92, 0.64])
     graphics = [
         text_label("ResolutionLabel", ref("Screen resolution"), [0, 0], [0.4, 0.08],
                    multiline=False),
         # Arrow and list from the style; the label is the screen's own.
-        widget("ComboBox", "ResolutionChoice", style=["UIStyles", "DropDown"],
-               position=[0.45, 0.01], size=[0.5, 0.07],
-               Label=text_label("ResolutionValue", "1024 x 768", [0.04, 0], [0.8, 1],
-                                font="gillsans_11", multiline=False)),
+        _combo("ResolutionChoice", "1024 x 768", [0.45, 0.01]),
     ]
-    graphics += _choice_row("Texture", "Texture detail", 0.12, ["Low", "Medium", "High"], 313, tip)
-    graphics += _choice_row("Shadows", "Shadows", 0.24, ["Low", "Medium", "High"], 314, tip)
+    graphics += _choice_row("Texture", "Texture detail", 0.15, ["Low", "Medium", "High"], 313, tip)
+    graphics += _choice_row("Shadows", "Shadows", 0.3, ["Low", "Medium", "High"], 314, tip)
     graphics += [
-        widget("CheckButton", "SubtitlesCheck", style=["UIStyles", "CheckBox"],
-               position=[0, 0.38], size=[0.5, 0.08], text=ref("Subtitles"),
+        widget("CheckButton", "SubtitlesCheck", style=[UI, "CheckBox"],
+               position=[0, 0.47], text=ref("Subtitles"),
                tooltip_text=ref(312), tooltip_name=tip),
-        widget("CheckButton", "VSyncCheck", style=["UIStyles", "CheckBox"],
-               position=[0, 0.48], size=[0.5, 0.08], enabled=False, text="Vertical sync"),
-        text_label("GameSpeedLabel", ref("Game speed"), [0, 0.62], [0.4, 0.08], multiline=False),
-        widget("ComboBox", "GameSpeedChoice", style=["UIStyles", "DropDown"],
-               position=[0.45, 0.63], size=[0.5, 0.07], tooltip_text=ref(311),
+        widget("CheckButton", "VSyncCheck", style=[UI, "CheckBox"],
+               position=[0, 0.57], enabled=False, text="Vertical sync"),
+        text_label("GameSpeedLabel", ref("Game speed"), [0, 0.72], [0.4, 0.08], multiline=False),
+        _combo("GameSpeedChoice", ref("Normal"), [0.45, 0.73], tooltip_text=ref(311),
                tooltip_name=tip),
     ]
     sound = []
     for index, (name, text) in enumerate([("Music", "Music volume"),
                                           ("Effects", "Effects volume"),
                                           ("Speech", "Speech volume")]):
-        y = 0.05 + 0.14 * index
+        y = 0.05 + 0.15 * index
         sound.append(text_label(name + "Label", ref(text), [0, y], [0.4, 0.08], multiline=False))
         fields = {"range": [0, 10], "stepSize": 1} if name == "Speech" else {}
-        sound.append(widget("ProgressBar", name + "Volume", style=["UIStyles", "VolumeSlider"],
-                            position=[0.45, y + 0.015], size=[0.5, 0.05], **fields))
+        sound.append(widget("ProgressBar", name + "Volume", style=[UI, "VolumeSlider"],
+                            position=[0.45, y + 0.012], **fields))
     bindings = [("Attack move", "A"), ("Hold position", "H"), ("Retreat", "R"),
                 ("Reinforce", "E"), ("Select all army", "Ctrl+A"), ("Pause", "P")]
-    rows = [text_label("Binding%d" % (index + 1), "%-24s%s" % binding,
-                       [0, 0.1 * index], [1, 0.1], font="gillsans_11", top="body_text",
+    rows = [text_label("Binding%d" % (index + 1), "%s  (%s)" % binding,
+                       [0.02, 0.1 * index], [0.96, 0.1], font="gillsans_11", top="body_text",
                        multiline=False)
             for index, binding in enumerate(bindings)]
+    # A scroll bar used as a slider, with parts of its own (no style): square arrows at
+    # the ends, a thumb a little over a third of the way.
+    slider = Doc(0.35, 0.032)
+    arrow_size = Doc(slider[1] * SQUARE, slider[1])
     arrow = dict(Presentation=art(graphic("common/slider_arrow", BUTTON),
                                   graphic("common/slider_arrow_hover", ["Hover", "Active"])))
     controls = [
-        widget("TextListBox", "KeyBindings", style=["UIStyles", "ListBox"], size=[0.95, 0.7],
-               ItemsGroup=widget("Group", "Items", size=[0.94, 1], Children=rows)),
+        _list_frame("KeyBindings", [0, 0], Doc(0.66, LIST_HEIGHT), "Items", rows),
         text_label("ScrollSpeedLabel", "Scroll speed", [0, 0.78], [0.4, 0.08], multiline=False),
-        # A scroll bar used as a slider, with parts of its own (no style).
-        widget("ScrollBar", "ScrollSpeed", position=[0.45, 0.79], size=[0.5, 0.06],
+        widget("ScrollBar", "ScrollSpeed", position=[0.45, 0.79], size=slider,
                range=[1, 10], Presentation=art(graphic("common/slider_back"),
                                                rect("panel_border", border=True)),
-               ButtonDecrement=widget("Button", "Slower", size=[0.08, 1], **arrow),
-               ButtonTrack=widget("Button", "Thumb", position=[0.4, 0], size=[0.1, 1],
+               ButtonDecrement=widget("Button", "Slower", size=arrow_size, **arrow),
+               ButtonTrack=widget("Button", "Thumb", position=[0.4, 0],
+                                  size=Doc(0.6 * slider[1] * SQUARE, slider[1]),
                                   Presentation=art(graphic("common/slider_thumb", BUTTON))),
-               ButtonIncrement=widget("Button", "Faster", position=[0.92, 0], size=[0.08, 1],
-                                      Presentation=art(
+               ButtonIncrement=widget("Button", "Faster",
+                                      position=Doc(slider[0] - arrow_size[0], 0),
+                                      size=arrow_size, Presentation=art(
                                           graphic("common/slider_arrow", BUTTON,
                                                   flipHorizontal=True),
                                           graphic("common/slider_arrow_hover",
                                                   ["Hover", "Active"], flipHorizontal=True)))),
     ]
+    # Tabs of the style's size side by side, under the title.
     tabs = [widget("RadioButton", name + "Tab", style=["Frontend", "TabButton"],
-                   position=[0.04 + 0.23 * index, 0.1], buttonType="ClickOnPress", text=ref(text))
+                   position=Doc(0.03 + 0.17 * index, 0.085), buttonType="ClickOnPress",
+                   text=ref(text))
             for index, (name, text) in enumerate([("Graphics", "Graphics"), ("Sound", "Sound"),
                                                   ("Controls", "Controls")])]
-    buttons = [widget("Button", name, style=["UIStyles", "SmallButton"],
-                      position=[x, 0.88], size=[0.18, 0.07], text=ref(text), **fields)
-               for name, text, x, fields in [("AcceptButton", "Accept", 0.38, {}),
-                                             ("ApplyButton", "Apply", 0.58, {"enabled": False}),
-                                             ("CancelButton", "Cancel", 0.78, {})]]
+    # Of the style's size, right-aligned along the bottom, clear of the frame's corner.
+    small = style_sizes()[("uistyles", "smallbutton")][0]
+    buttons = [widget("Button", name, style=[UI, "SmallButton"],
+                      position=Doc(dialog[0] - 0.035 - small - (small + 0.015) * (2 - index),
+                                   0.772),
+                      text=ref(text), **fields)
+               for index, (name, text, fields) in enumerate([
+                   ("AcceptButton", "Accept", {}),
+                   ("ApplyButton", "Apply", {"enabled": False}),
+                   ("CancelButton", "Cancel", {})])]
     return {
-        "TooltipWidgets": tooltip_layer("OptionsTooltips", tip, [0.12, 0.93], [0.76, 0.06]),
+        "TooltipWidgets": tooltip_layer("OptionsTooltips", tip, [0.12, 0.93]),
         "Widgets": widget("Group", "OptionsScreen", Children=[
             widget("ArtLabel", "Dim", Presentation=art(rect("dialog_dim"))),
-            widget("Group", "OptionsDialog", position=[0.12, 0.08], size=[0.76, 0.84],
+            widget("Group", "OptionsDialog", position=[0.12, 0.08], size=list(dialog),
                    Children=[
-                       widget("ArtLabel", "Frame", style=["UIStyles", "DialogFrame"]),
-                       widget("TextLabel", "Title", style=["UIStyles", "Title"],
-                              position=[0.04, 0.02], size=[0.6, 0.07], text=ref("Options")),
+                       # Larger than the style's frame: art of its own size.
+                       widget("ArtLabel", "Frame", style=[UI, "DialogFrame"], size=WHOLE,
+                              Presentation=_frame_art(dialog)),
+                       widget("TextLabel", "Title", style=[UI, "Title"],
+                              position=[0.04, 0.02], text=ref("Options")),
                    ] + tabs + [
-                       widget("ArtLabel", "TabRule", position=[0.04, 0.17], size=[0.92, 0.01],
+                       widget("ArtLabel", "TabRule", position=[0.04, 0.16], size=[0.92, 0.005],
                               Presentation=art(line("separator", [0, 0.5], [1, 0.5]))),
                        widget("Group", "GraphicsPage", Children=graphics, **page),
                        widget("Group", "SoundPage", visible=False, Children=sound, **page),
@@ -1095,30 +1318,25 @@ def options_screen():
 RACES = ["Northern Legion", "Free Companies", "Iron Covenant", "Random"]
 
 
-def _combo(name, value, position, size, **fields):
-    return widget("ComboBox", name, style=["UIStyles", "DropDown"], position=position, size=size,
-                  Label=text_label(name + "Value", value, [0.04, 0], [0.8, 1],
-                                   font="gillsans_11", multiline=False), **fields)
-
-
 def _player_row(index, player, race, team, ready, tip):
     n = index + 1
     others = {"enabled": False} if index else {}
     host = {} if index else {"visible": False}
+    kick = 0.7 * ROW[1]
     return widget("CustomListBoxItem", "PlayerRow%d" % n, position=[0, 0.02 + 0.125 * index],
-                  size=[1, 0.11], Presentation=art(rect("list_row"),
-                                                   rect("list_highlight", ["Hover"])),
+                  size=ROW, Presentation=art(rect("list_row"), rect("list_highlight", ["Hover"])),
                   Children=[
                       text_label("PlayerName%d" % n, player, [0.02, 0], [0.34, 1],
                                  multiline=False, top="ready" if ready else "menu_text"),
-                      _combo("RaceChoice%d" % n, race, [0.38, 0.1], [0.28, 0.8]),
-                      _combo("TeamChoice%d" % n, "%d" % team, [0.68, 0.1], [0.14, 0.8]),
+                      _combo("RaceChoice%d" % n, race, [0.38, 0.1],
+                             Doc(0.28 * ROW[0], 0.8 * ROW[1])),
+                      _combo("TeamChoice%d" % n, "%d" % team, [0.68, 0.1],
+                             Doc(0.14 * ROW[0], 0.8 * ROW[1])),
                       # Only the local player's box can be ticked; the host cannot kick
                       # himself.
-                      widget("CheckButton", "ReadyCheck%d" % n, position=[0.84, 0.1],
-                             size=[0.06, 0.8], Presentation=_ready_box_art(), **others),
+                      _ready_box("ReadyCheck%d" % n, **others),
                       widget("Button", "KickButton%d" % n, position=[0.92, 0.15],
-                             size=[0.05, 0.7], wantAlternate=True, **host,
+                             size=Doc(kick * SQUARE, kick), wantAlternate=True, **host,
                              tooltip_text=ref(316), tooltip_name=tip, Presentation=art(
                                  graphic("common/kick", PRESSABLE),
                                  rect("not_ready", ["Hover", "Active"], border=True))),
@@ -1133,64 +1351,63 @@ def lobby_screen():
                ("Sable_77", "Random", 2, False)]
     chat = ["* Ironhide has joined the game.", "Ironhide: gl hf",
             "Marguerite: one minute, changing colours", "* Sable_77 has joined the game."]
-    # Over the columns of the rows: the list is 0.6 wide, its rows 95 % of that.
-    headers = [("Player", 0.05, 0.19), ("Race", 0.257, 0.16), ("Team", 0.428, 0.08),
-               ("Ready", 0.515, 0.08)]
+    # Over the columns of the rows (fractions of a row), the list's left edge at 0.04.
+    headers = [("Player", 0.02, 0.34), ("Race", 0.38, 0.28), ("Team", 0.68, 0.15),
+               ("Ready", 0.84, 0.15)]
+    chat_box = Doc(0.6, 0.29)
     return {
-        "TooltipWidgets": tooltip_layer("LobbyTooltips", tip, [0.68, 0.72], [0.29, 0.1]),
+        "TooltipWidgets": tooltip_layer("LobbyTooltips", tip, [0.35, 0.025]),
         "Widgets": widget("Group", "Lobby", Children=[
             widget("ArtLabel", "Background", style=["Frontend", "Background"]),
             widget("TextLabel", "Title", style=["Frontend", "Title"], position=[0.03, 0.02],
                    text=ref("Lobby")),
             widget("ArtLabel", "PlayersPanel", position=[0.03, 0.11], size=[0.62, 0.46],
-                   Presentation=art(rect("panel_fill"), rect("panel_border", border=True))),
-        ] + [text_label("Header" + text, ref(text), [x, 0.115], [w, 0.035],
-                        font="gillsans_11", top="title_gold", multiline=False)
+                   Presentation=_panel_art()),
+        ] + [text_label("Header" + text, ref(text), [0.04 + x * ROW[0], 0.115],
+                        [w * ROW[0], 0.035], font="gillsans_11", top="title_gold",
+                        multiline=False)
              for text, x, w in headers] + [
-            # Rows written into the list so the preview shows a full game; the template,
-            # the scroll bar, the frame and maxItems come from the style.
-            widget("CustomListBox", "PlayerList", style=["UIStyles", "PlayerList"],
-                   position=[0.04, 0.155], size=[0.6, 0.4],
-                   ItemsGroup=widget("Group", "Rows", size=[0.95, 1], Children=[
+            # Rows written into the list so the preview shows a full game; the size, the
+            # template, the scroll bar, the frame and maxItems come from the style.
+            widget("CustomListBox", "PlayerList", style=[UI, "PlayerList"],
+                   position=[0.04, 0.155],
+                   ItemsGroup=widget("Group", "Rows", size=Doc(ROW[0], LIST_HEIGHT), Children=[
                        _player_row(index, *player, tip=tip)
                        for index, player in enumerate(players)])),
             widget("ArtLabel", "ChatPanel", position=[0.03, 0.6], size=[0.62, 0.37],
-                   Presentation=art(rect("panel_fill"), rect("panel_border", border=True))),
-            widget("TextListBox", "ChatHistory", style=["UIStyles", "ListBox"],
-                   position=[0.04, 0.61], size=[0.6, 0.29],
-                   ItemsGroup=widget("Group", "Lines", size=[0.94, 1], Children=[
-                       text_label("ChatLine%d" % (index + 1), text, [0.01, 0.08 * index],
-                                  [0.98, 0.08], font="gillsans_11",
-                                  top="chat_system" if text.startswith("*") else "chat_text",
-                                  multiline=False)
-                       for index, text in enumerate(chat)])),
-            widget("EditText", "ChatInput", style=["UIStyles", "EditBox"], position=[0.04, 0.915],
-                   size=[0.45, 0.045]),
-            widget("Button", "SendButton", style=["UIStyles", "SmallButton"],
-                   position=[0.5, 0.915], text=ref("Send")),
+                   Presentation=_panel_art()),
+            _list_frame("ChatHistory", [0.04, 0.61], chat_box, "Lines", [
+                text_label("ChatLine%d" % (index + 1), text, [0.01, 0.1 * index],
+                           [0.98, 0.1], font="gillsans_11",
+                           top="chat_system" if text.startswith("*") else "chat_text",
+                           multiline=False)
+                for index, text in enumerate(chat)]),
+            widget("EditText", "ChatInput", style=[UI, "EditBox"], position=[0.04, 0.915]),
+            widget("Button", "SendButton", style=[UI, "SmallButton"],
+                   position=[0.43, 0.915], text=ref("Send")),
             text_label("MapCaption", ref("Map"), [0.68, 0.11], [0.29, 0.035],
                        font="gillsans_11", top="title_gold", multiline=False),
-            _combo("MapChoice", "The Border Road (4)", [0.68, 0.15], [0.29, 0.04]),
-            widget("ArtLabel", "MapPreview", position=[0.68, 0.21], size=[0.29, 0.3],
-                   Presentation=art(graphic("maps/border_road_preview", size=[1, 1]),
+            _combo("MapChoice", "The Border Road (4)", [0.68, 0.15], Doc(0.29, 0.04)),
+            # Square on screen, as the map is.
+            widget("ArtLabel", "MapPreview", position=[0.69, 0.205], size=[0.27, 0.36],
+                   Presentation=art(graphic("maps/border_road_preview"),
                                     # No alpha written: the game reads it as 1 of 255,
                                     # so the hover tint is all but invisible.
                                     rect([255, 240, 200], ["Hover"]),
                                     rect("panel_border", border=True))),
-            text_label("SpeedCaption", ref("Game speed"), [0.68, 0.53], [0.14, 0.04],
+            text_label("SpeedCaption", ref("Game speed"), [0.68, 0.585], [0.14, 0.04],
                        font="gillsans_11", multiline=False),
-            _combo("SpeedChoice", ref("Normal"), [0.83, 0.53], [0.14, 0.04]),
-            widget("CheckButton", "ReadyToggle", style=["UIStyles", "CheckBox"],
-                   position=[0.68, 0.6], size=[0.29, 0.045], text=ref("Ready"),
+            _combo("SpeedChoice", ref("Normal"), [0.83, 0.585], Doc(0.14, 0.04)),
+            widget("CheckButton", "ReadyToggle", style=[UI, "CheckBox"],
+                   position=[0.68, 0.645], text=ref("Ready"),
                    tooltip_text=ref(315), tooltip_name=tip),
-            widget("Button", "InviteButton", style=["UIStyles", "MenuButton"],
-                   position=[0.68, 0.66], size=[0.29, 0.05], text=ref("Invite friend"),
+            widget("Button", "InviteButton", style=[UI, "MenuButton"],
+                   position=[0.695, 0.705], text=ref("Invite friend"),
                    tooltip_text=ref(317), tooltip_name=tip),
             widget("Button", "StartButton", style=["Frontend", "MenuButton"],
-                   position=[0.68, 0.83], size=[0.29, 0.06], enabled=False,
-                   text=ref("Start game")),
-            widget("Button", "BackButton", style=["UIStyles", "MenuButton"],
-                   position=[0.68, 0.91], size=[0.29, 0.05], text=ref("Back")),
+                   position=[0.675, 0.825], enabled=False, text=ref("Start game")),
+            widget("Button", "BackButton", style=[UI, "MenuButton"],
+                   position=[0.695, 0.905], text=ref("Back")),
             text_label("ConnectionLost", ref(328), [0.2, 0.45], [0.6, 0.1], visible=False,
                        font="gillsans_bold_16", top="not_ready", horzAlign="Centre"),
         ]),
@@ -1201,38 +1418,42 @@ def automatch_screen():
     tip = "AutomatchTooltip"
     opponents = ["Ironhide (won)", "Marguerite (lost)", "Sable_77 (won)", "Tomasz (lost)",
                  "Wren (won)", "Greyfield (won)"]
+    list_box = style_sizes()[("uistyles", "listbox")]
     return {
-        "TooltipWidgets": tooltip_layer("AutomatchTooltips", tip, [0.55, 0.86], [0.4, 0.08]),
+        "TooltipWidgets": tooltip_layer("AutomatchTooltips", tip, [0.55, 0.64]),
         "Widgets": widget("Group", "Automatch", Children=[
             widget("ArtLabel", "Background", style=["Frontend", "Background"]),
             widget("TextLabel", "Title", style=["Frontend", "Title"], position=[0.05, 0.04],
                    text=ref("Automatch")),
-            widget("ArtLabel", "SearchPanel", position=[0.05, 0.15], size=[0.45, 0.5],
-                   Presentation=art(rect("panel_fill"), rect("panel_border", border=True))),
-            text_label("RaceCaption", ref("Race"), [0.07, 0.18], [0.15, 0.045], multiline=False),
-            _combo("RaceChoice", "Northern Legion", [0.23, 0.18], [0.25, 0.045]),
-            text_label("SizeCaption", "Game size", [0.07, 0.25], [0.15, 0.045], multiline=False),
+            widget("ArtLabel", "SearchPanel", position=[0.05, 0.15], size=[0.45, 0.45],
+                   Presentation=_panel_art()),
+            text_label("RaceCaption", ref("Race"), [0.07, 0.18], [0.15, 0.04], multiline=False),
+            _combo("RaceChoice", "Northern Legion", [0.23, 0.18]),
+            text_label("SizeCaption", "Game size", [0.07, 0.25], [0.15, 0.04], multiline=False),
             # Everything from the style: the label reads "Random".
-            widget("ComboBox", "GameSize", style=["UIStyles", "DropDown"],
-                   position=[0.23, 0.25], size=[0.25, 0.045]),
-            text_label("SearchStatus", ref("Connecting..."), [0.07, 0.4], [0.41, 0.05],
+            widget("ComboBox", "GameSize", style=[UI, "DropDown"], position=[0.23, 0.25]),
+            text_label("SearchStatus", ref("Connecting..."), [0.07, 0.45], [0.41, 0.05],
                        horzAlign="Centre", multiline=False),
-            widget("ProgressBar", "SearchProgress", style=["UIStyles", "LoadingBar"],
-                   position=[0.07, 0.47], size=[0.41, 0.03], range=[0, 60]),
-            text_label("RecentCaption", "Recent opponents", [0.55, 0.15], [0.4, 0.045],
+            widget("ProgressBar", "SearchProgress", style=[UI, "LoadingBar"],
+                   position=[0.07, 0.52], size=[0.41, 0.03], range=[0, 60], **_bar_parts()),
+            text_label("RecentCaption", "Recent opponents", [0.55, 0.15], [0.3, 0.045],
                        top="title_gold", multiline=False),
-            widget("TextListBox", "RecentOpponents", style=["UIStyles", "ListBox"],
-                   position=[0.55, 0.2], size=[0.4, 0.45],
-                   ItemsGroup=widget("Group", "Items", size=[0.94, 1], Children=[
-                       text_label("Opponent%d" % (index + 1), text, [0.02, 0.09 * index],
-                                  [0.96, 0.09], font="gillsans_11", top="body_text",
-                                  multiline=False)
-                       for index, text in enumerate(opponents)])),
-            widget("Button", "QuickMatchButton", style=["UIStyles", "MenuButton"],
-                   position=[0.05, 0.72], text=ref("Quick match"),
+            # The style's size, frame, template and scroll bar; rows of its own.
+            widget("TextListBox", "RecentOpponents", style=[UI, "ListBox"],
+                   position=[0.55, 0.2],
+                   ItemsGroup=widget("Group", "Items",
+                                     size=Doc(list_box[0] - SCROLL_WIDTH, list_box[1]),
+                                     Children=[
+                                         text_label("Opponent%d" % (index + 1), text,
+                                                    [0.02, 0.09 * index], [0.96, 0.09],
+                                                    font="gillsans_11", top="body_text",
+                                                    multiline=False)
+                                         for index, text in enumerate(opponents)])),
+            widget("Button", "QuickMatchButton", style=[UI, "MenuButton"],
+                   position=[0.05, 0.64], text=ref("Quick match"),
                    tooltip_text=ref(318), tooltip_name=tip),
-            widget("Button", "CancelButton", style=["UIStyles", "MenuButton"],
-                   position=[0.05, 0.8], text=ref("Cancel")),
+            widget("Button", "CancelButton", style=[UI, "MenuButton"],
+                   position=[0.05, 0.715], text=ref("Cancel")),
         ]),
     }
 
@@ -1244,21 +1465,21 @@ def loading_screen():
         n = index + 1
         cards.append(widget("Group", "PlayerCard%d" % n, position=[0.05 + 0.23 * index, 0.64],
                             size=[0.21, 0.12], visible=visible, Children=[
-                                widget("ArtLabel", "CardBack%d" % n, Presentation=art(
-                                    rect("panel_fill"), rect("panel_border", border=True))),
+                                widget("ArtLabel", "CardBack%d" % n, Presentation=_panel_art()),
                                 text_label("CardName%d" % n, player, [0.05, 0.05], [0.9, 0.4],
                                            multiline=False),
+                                # Narrower than the style's bar: back and bar of its own.
                                 widget("ProgressBar", "CardProgress%d" % n,
-                                       style=["UIStyles", "LoadingBar"], position=[0.05, 0.6],
-                                       size=[0.9, 0.2]),
+                                       style=[UI, "LoadingBar"], position=[0.05, 0.6],
+                                       size=[0.9, 0.2], **_bar_parts()),
                             ]))
     return {
         "Widgets": widget("Group", "Loading", Children=[
             widget("ArtLabel", "LoadingArt", Presentation=art(
                 graphic("loading/bastion_keep", size=[1, 1]),
-                graphic("frontend/logo", position=[0.66, 0.02], size=[0.3, 0.15]),
+                graphic("frontend/logo", position=[0.66, 0.02], size=[0.3, 0.2]),
                 rect([0, 0, 0, 170], position=[0, 0.62], size=[1, 0.38]))),
-            widget("TextLabel", "MissionTitle", style=["UIStyles", "Title"],
+            widget("TextLabel", "MissionTitle", style=[UI, "Title"],
                    position=[0.05, 0.05], text=ref(20002)),
             text_label("MissionSubtitle", ref(20001), [0.05, 0.11], [0.6, 0.04],
                        top="title_gold", multiline=False),
@@ -1269,7 +1490,7 @@ def loading_screen():
             text_label("LoadingText", ref("Loading..."), [0.2, 0.865], [0.6, 0.035],
                        horzAlign="Centre", multiline=False),
             # Size, art, the bar itself, range and step all from the style.
-            widget("ProgressBar", "LoadingProgress", style=["UIStyles", "LoadingBar"],
+            widget("ProgressBar", "LoadingProgress", style=[UI, "LoadingBar"],
                    position=[0.2, 0.91]),
             widget("Swf", "Spinner", position=[0.9, 0.88], size=[0.06, 0.08],
                    Presentation=art(movie("loading_spinner.swf", 0.8))),
@@ -1281,28 +1502,31 @@ def loading_screen():
 
 
 def message_dialog(title, body, buttons, edit=None):
-    """A small dialog: title, message, an optional input field, a row of buttons."""
+    """A small dialog of the DialogFrame style's size: title, message, an optional input
+    field, a row of buttons of the SmallButton style's size, centred."""
+    w, h = style_sizes()[("uistyles", "dialogframe")]
     children = [
-        widget("ArtLabel", "Frame", style=["UIStyles", "DialogFrame"]),
+        widget("ArtLabel", "Frame", style=[UI, "DialogFrame"]),
         widget("TextLabel", "Title", position=[0.06, 0.05], size=[0.88, 0.16], text=title,
                Presentation=art(label(font="gillsans_bold_16", top="title_gold",
                                       bottom="title_gold_dark", multiline=False),
                                 line("separator", [0, 1], [1, 1]))),
-        widget("TextLabel", "Message", style=["UIStyles", "Body"], position=[0.06, 0.25],
-               size=[0.88, 0.27], text=body),
+        widget("TextLabel", "Message", style=[UI, "Body"], position=[0.06, 0.25], text=body),
     ]
     if edit:
-        children.append(widget("EditText", edit, style=["UIStyles", "EditBox"],
-                               position=[0.06, 0.56], size=[0.88, 0.13]))
-    width = 0.88 / len(buttons)
+        children.append(widget("EditText", edit, style=[UI, "EditBox"],
+                               position=[0.06, 0.56]))
+    button_w = style_sizes()[("uistyles", "smallbutton")][0]
+    gap = 0.02
+    left = (w - len(buttons) * button_w - (len(buttons) - 1) * gap) / 2
     for index, (name, text) in enumerate(buttons):
-        children.append(widget("Button", name, style=["UIStyles", "SmallButton"],
-                               position=[0.06 + width * index + 0.01, 0.76],
-                               size=[width - 0.02, 0.16], text=text))
+        children.append(widget("Button", name, style=[UI, "SmallButton"],
+                               position=Doc(left + (button_w + gap) * index, 0.78 * h),
+                               text=text))
     return {
         "Widgets": widget("Group", "DialogScreen", Children=[
             widget("ArtLabel", "Dim", Presentation=art(rect("dialog_dim"))),
-            widget("Group", "Dialog", position=[0.28, 0.33], size=[0.44, 0.34],
+            widget("Group", "Dialog", position=[(1 - w) / 2, (1 - h) / 2], size=[w, h],
                    Children=children),
         ]),
     }
@@ -1367,7 +1591,12 @@ def stress_screen():
                     fields.update(tooltip_text=texts[(serial * 7) % len(texts)],
                                   tooltip_name="StressTooltip")
                 if kind == "ProgressBar":
-                    fields["style"] = ["UIStyles", "LoadingBar"]  # the bar from the style
+                    # Range and step from the style; the style's bar is longer than the
+                    # cell, so the cell has its own.
+                    fields["style"] = [UI, "LoadingBar"]
+                    fields["Progress"] = widget(
+                        "ArtLabel", "Bar_%02d_%d_%d" % (p, r, c), position=[0.1, 0.4],
+                        size=[0.8, 0.2], Presentation=art(graphic("common/progress_fill")))
                 if serial % 29 == 0:
                     fields["visible"] = False
                 cells.append(widget(kind, name, position=[0.1 * c, 0], size=[0.095, 1],
@@ -1377,12 +1606,9 @@ def stress_screen():
                                size=[0.96, 0.09], Children=cells))
         panels.append(widget("Group", "Panel_%02d" % p,
                              position=[0.2 * (p % 5), 0.25 * (p // 5)], size=[0.2, 0.25],
-                             Presentation=art(rect("panel_fill"),
-                                              rect("panel_border", border=True)),
-                             Children=rows))
+                             Presentation=_panel_art(), Children=rows))
     return {
-        "TooltipWidgets": tooltip_layer("StressTooltips", "StressTooltip", [0.3, 0.9],
-                                        [0.4, 0.08]),
+        "TooltipWidgets": tooltip_layer("StressTooltips", "StressTooltip", [0.35, 0.9]),
         "Widgets": widget("Group", "StressRoot", Children=panels),
     }
 
@@ -1397,8 +1623,10 @@ def screen_bodies():
         "loadingscreen.screen": loading_screen(),
     }
     screens.update(dialog_screens())
-    bodies = {name: "Screen = %s\n" % lua_expr(screen) for name, screen in screens.items()}
-    bodies[STRESS_SCREEN] = "Screen = %s\n" % lua_expr(stress_screen(), width=200, pack=True)
+    bodies = {name: "Screen = %s\n" % lua_expr(screen_in_document(screen))
+              for name, screen in screens.items()}
+    bodies[STRESS_SCREEN] = "Screen = %s\n" % lua_expr(screen_in_document(stress_screen()),
+                                                       width=200, pack=True)
     return bodies
 
 

@@ -833,28 +833,39 @@ class Scripts(SampleTestCase):
         for where, table in tables.items():
             self.assertEqual(table, first, where)
 
-    def test_scripts_run_in_the_editors_sandbox_and_refer_to_what_exists(self):
+    def lua(self):
         lua = lua_interpreter(self.scratch)
         if lua is None:
             self.skipTest("no Lua 5.2 interpreter and no way to build one")
-        folder = os.path.join(self.scratch, "scripts")
-        os.makedirs(folder, exist_ok=True)
-        winners = {}  # by content: every copy's first line names its source
-        for name in self.sheets:
-            winners[self.union.read("art\\ui\\styles\\" + name)[1]] = "sheet:" + sheet_name(name)
-        winners[self.union.read("art\\ui\\styles\\colourtable.colours")[1]] = "colours"
-        arguments = []
-        for index, (where, name, data) in enumerate(self.copies):
-            path = os.path.join(folder, "%03d-%s" % (index, name))
-            with open(path, "wb") as handle:
-                handle.write(data)
-            kind = "screen" if name.endswith(".screen") else winners.get(data, "script")
-            arguments.append("%s=%s" % (kind, path))
-        self.assertEqual(sum(a.startswith("sheet:") for a in arguments), len(self.sheets))
-        result = subprocess.run([lua, os.path.join(TOOLS, "check_scripts.lua")] + arguments,
-                                capture_output=True, text=True, timeout=60)
-        self.assertEqual(result.returncode, 0, result.stderr)
-        lines = result.stdout.splitlines()
+        return lua
+
+    def checked(self):
+        """The lines check_scripts.lua prints for every copy of every script (run once)."""
+        if "checked" not in _SHARED:
+            lua = self.lua()
+            folder = os.path.join(self.scratch, "scripts")
+            os.makedirs(folder, exist_ok=True)
+            winners = {}  # by content: every copy's first line names its source
+            for name in self.sheets:
+                winners[self.union.read("art\\ui\\styles\\" + name)[1]] = \
+                    "sheet:" + sheet_name(name)
+            winners[self.union.read("art\\ui\\styles\\colourtable.colours")[1]] = "colours"
+            arguments = []
+            for index, (where, name, data) in enumerate(self.copies):
+                path = os.path.join(folder, "%03d-%s" % (index, name))
+                with open(path, "wb") as handle:
+                    handle.write(data)
+                kind = "screen" if name.endswith(".screen") else winners.get(data, "script")
+                arguments.append("%s=%s" % (kind, path))
+            self.assertEqual(sum(a.startswith("sheet:") for a in arguments), len(self.sheets))
+            result = subprocess.run([lua, os.path.join(TOOLS, "check_scripts.lua")] + arguments,
+                                    capture_output=True, text=True, timeout=60)
+            self.assertEqual(result.returncode, 0, result.stderr)
+            _SHARED["checked"] = result.stdout.splitlines()
+        return _SHARED["checked"]
+
+    def test_scripts_run_in_the_editors_sandbox_and_refer_to_what_exists(self):
+        lines = self.checked()
         problems = [l for l in lines if l.startswith("problem ")]
         self.assertFalse(problems, "\n".join(problems[:20]))
         covered = {l[len("covers "):] for l in lines if l.startswith("covers ")}
@@ -867,7 +878,8 @@ class Scripts(SampleTestCase):
                    "disabled widget", "tooltip_name", "radio buttons split by another widget type",
                    "style name in two sheets", "named colour with three components",
                    "inline colour with three components", "style spelt in another letter case",
-                   "buttonType ClickOnPress", "buttonType ClickOnRelease"}
+                   "buttonType ClickOnPress", "buttonType ClickOnRelease",
+                   "art outside its widget on purpose"}
         self.assertEqual(wanted - covered, set())
         counts = {l.split()[1]: int(l.split()[2]) for l in lines if l.startswith("widgets ")}
         self.assertEqual(len(counts), sum(n.endswith(".screen") for _, n, _ in self.copies))
@@ -877,6 +889,45 @@ class Scripts(SampleTestCase):
         for name in REAL_SCREENS:
             self.assertTrue(all(c >= 20 for path, c in counts.items() if path.endswith("-" + name)),
                             name)
+
+
+    def test_art_parts_and_children_lie_inside_their_widgets(self):
+        # In document units: positions are offsets from the parent's origin, sizes are
+        # not relative to the parent, and a missing size is the whole screen.
+        lines = self.checked()
+        outside = [l for l in lines if l.startswith("outside ")]
+        self.assertFalse(outside, "\n".join(outside[:20]))
+        checked = {os.path.basename(l.split()[1]).partition("-")[2] for l in lines
+                   if l.startswith("widgets ")}
+        for name in REAL_SCREENS + ("quitconfirmationdialog.screen", "stressscreen.screen"):
+            self.assertIn(name, checked)
+
+    def test_the_geometry_check_finds_what_overhangs(self):
+        folder = os.path.join(self.scratch, "overhangs")
+        os.makedirs(folder, exist_ok=True)
+        path = os.path.join(folder, "overhang.screen")
+        with open(path, "w") as handle:
+            handle.write("""Screen = { Widgets = { type = "Group", name = "Root", Children = {
+                { type = "ArtLabel", name = "Box", position = {0.5, 0.5}, size = {0.2, 0.1},
+                  Presentation = { Art = {
+                    { type = "Rectangle", states = {"Normal"}, colour = {0, 0, 0, 255},
+                      size = {0.2, 0.1} },
+                    { type = "Rectangle", states = {"Normal"}, colour = {0, 0, 0, 255} },
+                    { type = "Line", states = {"Normal"}, colour = {0, 0, 0, 255},
+                      position = {0.1, 0}, p1 = {0, 0}, p2 = {0.2, 0} },
+                  } } },
+                { type = "Group", name = "Wide", position = {0.9, 0}, size = {0.2, 0.1} },
+            } } }
+            """)
+        result = subprocess.run([self.lua(), os.path.join(TOOLS, "check_scripts.lua"),
+                                 "screen=" + path], capture_output=True, text=True, timeout=60)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        outside = sorted(l.partition(": ")[2].split()[0] for l in result.stdout.splitlines()
+                         if l.startswith("outside "))
+        # The defaulted size is the whole screen; the line runs past the right edge.
+        self.assertEqual(outside, ["Widgets<Root>.Children[1]<Box>.Art[2]",
+                                   "Widgets<Root>.Children[1]<Box>.Art[3]",
+                                   "Widgets<Root>.Children[2]<Wide>"])
 
 
 def requested_names(root, key):

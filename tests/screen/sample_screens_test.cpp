@@ -245,7 +245,8 @@ TEST_F(SampleScreens, AProgressBarCanTakeEverythingFromItsStyle)
     EXPECT_TRUE(meter->progress().from_style);
     ASSERT_NE(meter->progress().widget, nullptr);
     EXPECT_EQ(meter->progress().widget->name(), "Progress");
-    EXPECT_FLOAT_EQ(meter->progress().widget->width(), 0.99f);
+    // In document units: 99 % of the bar's 0.6.
+    EXPECT_NEAR(meter->progress().widget->width(), 0.594f, 1e-4f);
 }
 
 TEST_F(SampleScreens, StyleNamesMatchWithoutRegardToCase)
