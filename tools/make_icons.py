@@ -560,36 +560,38 @@ def _lerp(a, b, t):
 
 
 # The pencil: its tip, its axis (towards the upper right) and, along that axis, its
-# sections: (end, half width at the end, colour); a section widens linearly from the
-# previous one's half width.
+# sections: (end, half width at the end, colour, colour of the shaded lower side or
+# None); a section widens linearly from the previous one's half width.
 PENCIL_TIP = (0.50, 0.82)
 PENCIL_SECTIONS = [
-    (0.05, 0.022, (0.15, 0.12, 0.12, 1.0)),  # graphite
-    (0.15, 0.075, (0.93, 0.80, 0.60, 1.0)),  # sharpened wood
-    (0.46, 0.075, (0.99, 0.78, 0.16, 1.0)),  # body
-    (0.52, 0.075, (0.80, 0.82, 0.86, 1.0)),  # ferrule
-    (0.60, 0.075, (0.94, 0.52, 0.58, 1.0)),  # eraser
+    (0.05, 0.022, (0.15, 0.12, 0.12, 1.0), None),  # graphite
+    (0.15, 0.075, (0.93, 0.80, 0.60, 1.0), None),  # sharpened wood
+    (0.46, 0.075, (0.99, 0.78, 0.16, 1.0), (0.85, 0.58, 0.08, 1.0)),  # body
+    (0.52, 0.075, (0.80, 0.82, 0.86, 1.0), None),  # ferrule
+    (0.60, 0.075, (0.94, 0.52, 0.58, 1.0), None),  # eraser
 ]
 PENCIL_OUTLINE = 0.028
+PENCIL_OUTLINE_COLOUR = (0.12, 0.10, 0.10, 1.0)
 
 
 def _pencil_colour(x, y):
     dx, dy = x - PENCIL_TIP[0], y - PENCIL_TIP[1]
-    u = (dx - dy) * 0.7071
-    v = (dx + dy) * 0.7071
-    if u < -PENCIL_OUTLINE or u > PENCIL_SECTIONS[-1][0] + PENCIL_OUTLINE:
+    u = (dx - dy) * 0.7071  # along the pencil
+    v = (dx + dy) * 0.7071  # across it, positive below the axis
+    last_end = PENCIL_SECTIONS[-1][0]
+    if u < -PENCIL_OUTLINE or u > last_end + PENCIL_OUTLINE:
         return None
     start, start_half = 0.0, 0.0
-    for end, end_half, fill in PENCIL_SECTIONS:
-        if u <= end or end == PENCIL_SECTIONS[-1][0]:
+    for end, end_half, fill, shade in PENCIL_SECTIONS:
+        if u <= end or end == last_end:
             t = min(max((u - start) / (end - start), 0.0), 1.0)
             half = start_half + (end_half - start_half) * t
             if abs(v) > half + PENCIL_OUTLINE:
                 return None
             if abs(v) > half or u < 0.0 or u > end:
-                return (0.12, 0.10, 0.10, 1.0)
-            if fill[0] > 0.95 and fill[2] < 0.3 and v > 0.025:
-                return (0.85, 0.58, 0.08, 1.0)  # the body's shaded side
+                return PENCIL_OUTLINE_COLOUR
+            if shade and v > 0.025:
+                return shade
             return fill
         start, start_half = end, end_half
     return None

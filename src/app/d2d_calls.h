@@ -84,6 +84,14 @@ inline Microsoft::WRL::ComPtr<ID2D1Bitmap> create_bitmap(ID2D1RenderTarget* targ
     return bitmap;
 }
 
+inline Microsoft::WRL::ComPtr<ID2D1Bitmap> create_bitmap_from_wic_bitmap(ID2D1RenderTarget* target,
+                                                                        IWICBitmapSource* source)
+{
+    Microsoft::WRL::ComPtr<ID2D1Bitmap> bitmap;
+    check(target->CreateBitmapFromWicBitmap(source, nullptr, &bitmap), "ID2D1RenderTarget::CreateBitmapFromWicBitmap");
+    return bitmap;
+}
+
 inline Microsoft::WRL::ComPtr<ID2D1Bitmap> create_shared_bitmap(ID2D1RenderTarget* target, REFIID riid, void* data,
                                                                const D2D1_BITMAP_PROPERTIES& properties)
 {

@@ -1,10 +1,9 @@
 #include "start/screen_selector.h"
 
 #include "app/dwrite_calls.h"
-#include "screen/screen_document.h"
 #include "start/display_name.h"
-#include "start/screen_placeholder.h"
 #include "ui/ansi_text.h"
+#include "ui/editor_workspace.h"
 #include "ui/text_format.h"
 
 namespace Start {
@@ -43,10 +42,7 @@ std::unique_ptr<Ui::Element> ScreenSelector::make_detail(const std::string& path
 {
     m_mod->wait_until_loaded(screen_open_wait_ms);
     // A screen that does not load fails here, with the document's message.
-    Screen::ScreenDocument document(graphics(), *m_mod, path);
-    const std::size_t count = document.widget_count();
-    const std::wstring summary = std::to_wstring(count) + (count == 1 ? L" widget built." : L" widgets built.");
-    return std::make_unique<ScreenPlaceholder>(graphics(), path, make_display_name(path), summary);
+    return std::make_unique<Ui::EditorWorkspace>(graphics(), *m_mod, path);
 }
 
 } // namespace Start

@@ -1,5 +1,4 @@
 #include "start/module_selector.h"
-#include "start/screen_placeholder.h"
 #include "start/screen_selector.h"
 
 #include "app/error_report.h"
@@ -8,6 +7,8 @@
 #include "ui/file_entry.h"
 #include "ui/file_group.h"
 #include "ui/file_header.h"
+#include "ui/editor_workspace.h"
+#include "screen/screen_document.h"
 
 #include "support/temp_folder.h"
 #include "support/win/error_box_capture.h"
@@ -239,11 +240,11 @@ TEST_F(StartListsTest, OpeningAScreenShowsItAndTheHeadersGoBackOneListEach)
     Ui::FileEntry* main_menu = entry_named(*screens, "\\mainmenuscreen.screen");
     ASSERT_NE(main_menu, nullptr);
     click(*main_menu);
-    auto* placeholder = dynamic_cast<Start::ScreenPlaceholder*>(screens->detail());
-    ASSERT_NE(placeholder, nullptr);
-    EXPECT_NE(placeholder->text().find(L"Art\\UI\\Screens\\mainmenuscreen.screen"), std::wstring::npos);
-    EXPECT_NE(placeholder->text().find(L"Main menu"), std::wstring::npos);
-    EXPECT_NE(placeholder->text().find(L" widgets built."), std::wstring::npos) << "the screen was built first";
+    auto* workspace = dynamic_cast<Ui::EditorWorkspace*>(screens->detail());
+    ASSERT_NE(workspace, nullptr);
+    ASSERT_NE(workspace->document(), nullptr);
+    EXPECT_EQ(workspace->document()->path(), "Art\\UI\\Screens\\mainmenuscreen.screen");
+    EXPECT_NE(workspace->document()->widgets(), nullptr);
     // Both headers stack: the module's above the screen list's.
     EXPECT_EQ(root_point(*screens->header(), 0.0f, 0.0f).y, modules->header()->height());
 
@@ -280,9 +281,9 @@ TEST_F(StartListsTest, AScreenThatDoesNotLoadShowsItsMessageAndKeepsTheList)
 
     click(*entry_named(*screens, "\\fine.screen"));
     EXPECT_EQ(boxes.boxes.size(), 1u);
-    auto* placeholder = dynamic_cast<Start::ScreenPlaceholder*>(screens->detail());
-    ASSERT_NE(placeholder, nullptr);
-    EXPECT_NE(placeholder->text().find(L"\n1 widget built."), std::wstring::npos);
+    auto* workspace = dynamic_cast<Ui::EditorWorkspace*>(screens->detail());
+    ASSERT_NE(workspace, nullptr);
+    EXPECT_EQ(workspace->document()->widget_count(), 1u);
 }
 
 TEST_F(StartListsTest, AScreenOpenedBeforeTheModuleHasLoadedFailsAndWorksLater)
@@ -309,7 +310,7 @@ TEST_F(StartListsTest, AScreenOpenedBeforeTheModuleHasLoadedFailsAndWorksLater)
     screens->mod().wait_until_loaded(10000);
     click(*credits);
     EXPECT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_NE(dynamic_cast<Start::ScreenPlaceholder*>(screens->detail()), nullptr);
+    EXPECT_NE(dynamic_cast<Ui::EditorWorkspace*>(screens->detail()), nullptr);
 }
 
 TEST_F(StartListsTest, AFailedBackgroundLoadIsReportedWhenAScreenIsOpened)

@@ -1,0 +1,90 @@
+#pragma once
+// What the editor shows for an opened screen: the tool strip across the top and the
+// screen view filling the rest. The workspace also keeps the tool icon atlas, composed
+// on its first draw on the window's render target and composed again after that target
+// is dropped; the tool buttons draw from it through the atlas slot.
+
+#include "ui/container_element.h"
+#include "ui/tool_strip.h"
+
+#include <d2d1.h>
+#include <wrl/client.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace Gfx {
+struct GraphicsContext;
+}
+
+namespace Mod {
+class LoadedMod;
+}
+
+namespace Screen {
+class ScreenDocument;
+}
+
+namespace Ui {
+
+class EditorWorkspace : public ContainerElement {
+public:
+    // Shared objects by name, handed to the screen view once it is made.
+    using SharedItems = std::vector<std::pair<std::string, std::shared_ptr<void>>>;
+
+    // Builds the tool strip and the screen view of the screen at `screen_path` in `mod`
+    // (a failing screen raises the document's error), then the tool windows. `graphics`
+    // and `mod` must outlive the workspace.
+    EditorWorkspace(Gfx::GraphicsContext* graphics, const Mod::LoadedMod& mod, const std::string& screen_path);
+    ~EditorWorkspace() override;
+
+    // The part of `path` after its last "\" or "/" (all of it when there is none).
+    static std::string name_from_path(const std::string& path);
+
+    // Composes the atlas when there is none, then draws the children.
+    void draw(ID2D1RenderTarget* target) override;
+    // The strip across the top at its own height, the screen view below it.
+    void on_resized() override;
+    // While editing is not allowed only the tool strip takes the pointer: elsewhere the
+    // workspace itself is the element found, and nothing starts a drag.
+    Element* element_at(float x, float y) override;
+    std::unique_ptr<DragTracker> begin_drag(float x, float y, MouseButton button) override;
+    // Drops the atlas with the target; the next draw composes it again.
+    void on_target_dropped() override;
+
+    // Asked on every pointer search; null restores the default, which always allows.
+    void set_editing_allowed(std::function<bool()> predicate);
+    bool editing_allowed() const { return m_editing_allowed(); }
+
+    Screen::ScreenDocument* document() const { return m_document; }
+    ToolStrip* tool_strip() const { return m_tool_strip; }
+    Tool current_tool() const { return m_tool_strip->current_tool(); }
+    // Null until the first draw, and again after the render target is dropped.
+    ID2D1Bitmap* atlas() const { return m_atlas.Get(); }
+    const std::string& window_name() const { return m_window_name; }
+    Gfx::GraphicsContext* graphics() const { return m_graphics; }
+    const Mod::LoadedMod& mod() const { return *m_mod; }
+    const SharedItems& shared_items() const { return m_shared_items; }
+
+protected:
+    // The floating tool windows that go with the workspace, named window_name(); runs
+    // last in the constructor (so this class's own version is the one that runs).
+    virtual void create_tool_windows();
+
+private:
+    static bool always_allowed() { return true; }
+
+    Gfx::GraphicsContext* m_graphics;
+    const Mod::LoadedMod* m_mod;
+    ToolStrip* m_tool_strip = nullptr; // owned as a child
+    Microsoft::WRL::ComPtr<ID2D1Bitmap> m_atlas;
+    Screen::ScreenDocument* m_document = nullptr; // owned as a child
+    SharedItems m_shared_items;
+    std::function<bool()> m_editing_allowed = always_allowed;
+    std::string m_window_name;
+};
+
+} // namespace Ui

@@ -1,0 +1,97 @@
+#include "ui/tool_strip.h"
+
+#include "app/dwrite_calls.h"
+#include "ui/text_format.h"
+#include "ui/tool_button.h"
+
+#include <cmath>
+
+namespace Ui {
+
+namespace {
+
+constexpr float label_left = 6.0f;
+constexpr float label_gap = 4.0f;    // label to the first button
+constexpr float button_gap = 2.0f;   // between buttons of one group
+constexpr float group_gap = 11.0f;   // between the groups, with the separator in the middle
+constexpr float icon_size = 16.0f;
+
+D2D1_RECT_F atlas_cell(float x, float y)
+{
+    return D2D1::RectF(x, y, x + icon_size, y + icon_size);
+}
+
+} // namespace
+
+ToolStrip::ToolStrip(IDWriteFactory* dwrite_factory, const Microsoft::WRL::ComPtr<ID2D1Bitmap>& atlas)
+{
+    m_height = strip_height;
+    Microsoft::WRL::ComPtr<IDWriteTextFormat> format =
+        create_system_text_format(dwrite_factory, 10.0f, DWRITE_FONT_WEIGHT_NORMAL);
+    m_label = create_text_layout(L"Tool: ", dwrite_factory, format.Get());
+    App::set_word_wrapping(m_label.Get(), DWRITE_WORD_WRAPPING_NO_WRAP);
+    App::set_paragraph_alignment(m_label.Get(), DWRITE_PARAGRAPH_ALIGNMENT_CENTER);
+    App::set_max_height(m_label.Get(), strip_height);
+    const float label_width = App::get_metrics(m_label.Get()).widthIncludingTrailingWhitespace;
+
+    float x = std::ceil(label_left + label_width + label_gap);
+    m_select = add_button(atlas, atlas_cell(0.0f, 0.0f), x, [this] { set_tool(Tool::select); });
+    x += ToolButton::size + button_gap;
+    m_edit = add_button(atlas, atlas_cell(16.0f, 0.0f), x, [this] { set_tool(Tool::edit); });
+    x += ToolButton::size;
+    m_separator_x = x + std::floor(group_gap / 2.0f);
+    x += group_gap;
+    for (int i = 0; i < add_widget_count; ++i) {
+        ToolButton* button = add_button(atlas, atlas_cell(16.0f * static_cast<float>(i), 16.0f), x, nullptr);
+        button->set_active(false); // adding widgets comes later
+        m_add_widget.push_back(button);
+        x += ToolButton::size + button_gap;
+    }
+    m_select->set_chosen(true);
+    m_width = x;
+}
+
+ToolButton* ToolStrip::add_button(const Microsoft::WRL::ComPtr<ID2D1Bitmap>& atlas, const D2D1_RECT_F& cell, float x,
+                                  std::function<void()> on_click)
+{
+    auto button = std::make_unique<ToolButton>(atlas, cell, m_brushes, std::move(on_click));
+    button->set_bounds(x, std::floor((strip_height - ToolButton::size) / 2.0f), ToolButton::size, ToolButton::size);
+    return insert(std::move(button), last_child());
+}
+
+void ToolStrip::set_tool(Tool tool)
+{
+    if (m_tool == tool)
+        return;
+    m_tool = tool;
+    m_select->set_chosen(tool == Tool::select);
+    m_edit->set_chosen(tool == Tool::edit);
+}
+
+HitResult ToolStrip::hit_test(float x, float y)
+{
+    return covers(x, y) ? HitResult::yes : HitResult::no;
+}
+
+void ToolStrip::draw(ID2D1RenderTarget* target)
+{
+    if (!m_brushes.created())
+        m_brushes.create(target);
+    m_brushes.background->SetStartPoint(D2D1::Point2F(0.0f, 0.0f));
+    m_brushes.background->SetEndPoint(D2D1::Point2F(0.0f, m_height));
+    target->FillRectangle(D2D1::RectF(0.0f, 0.0f, m_width, m_height), m_brushes.background.Get());
+    target->DrawLine(D2D1::Point2F(0.0f, m_height - 0.5f), D2D1::Point2F(m_width, m_height - 0.5f),
+                     m_brushes.rule.Get(), 1.0f);
+    target->DrawLine(D2D1::Point2F(m_separator_x + 0.5f, 4.0f), D2D1::Point2F(m_separator_x + 0.5f, m_height - 4.0f),
+                     m_brushes.rule.Get(), 1.0f);
+    target->DrawTextLayout(D2D1::Point2F(label_left, 0.0f), m_label.Get(), m_brushes.text.Get());
+    ContainerElement::draw(target);
+}
+
+void ToolStrip::on_target_dropped()
+{
+    m_brushes.release();
+    ContainerElement::on_target_dropped();
+}
+
+} // namespace Ui

@@ -1,0 +1,289 @@
+#include "ui/editor_workspace.h"
+
+#include "app/dwrite_calls.h"
+#include "mod/loaded_mod.h"
+#include "screen/screen_document.h"
+#include "screen/widget.h"
+#include "ui/tool_button.h"
+
+#include "support/temp_folder.h"
+#include "support/win/message_pump.h"
+#include "support/win/test_elements.h"
+#include "support/win/test_graphics.h"
+#include "support/win/test_window.h"
+#include "ui/offscreen_target.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+using Microsoft::WRL::ComPtr;
+using namespace TestSupport;
+using Ui::EditorWorkspace;
+using Ui::Tool;
+using Ui::ToolButton;
+
+namespace {
+
+const char* const screen_path = "Art\\UI\\Screens\\one.screen";
+
+// A module on disk with one screen: a button in the middle of it.
+class WorkspaceTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        installation.write("Main.module", "[global]\nModFolder = Main\nDataFolder.1 = Data\n");
+        write_screen("Screen = { Widgets = { name = 'middle', type = 'Button', position = {0.25, 0.25}, "
+                     "size = {0.5, 0.5} } }\n");
+        mod.load(&test_graphics(), installation.path("Main.module"));
+        mod.wait_until_loaded(10000);
+    }
+
+    void write_screen(const std::string& script)
+    {
+        installation.write(std::string("Main\\Data\\") + screen_path, script);
+    }
+
+    std::unique_ptr<EditorWorkspace> open() const
+    {
+        return std::make_unique<EditorWorkspace>(&test_graphics(), mod, screen_path);
+    }
+
+    TempFolder installation;
+    Mod::LoadedMod mod;
+};
+
+float luminance(const Rgb& c)
+{
+    return 0.299f * c.r + 0.587f * c.g + 0.114f * c.b;
+}
+
+// Clicks at the middle of `element` in a real window.
+void click(HWND hwnd, const Ui::Element& element, UINT up = WM_LBUTTONUP, float up_dx = 0.0f)
+{
+    D2D1_POINT_2F point = root_point(element, element.width() / 2.0f, element.height() / 2.0f);
+    int x = static_cast<int>(point.x), y = static_cast<int>(point.y);
+    send_mouse(hwnd, WM_MOUSEMOVE, 0, x, y);
+    send_mouse(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, x, y);
+    if (up_dx != 0.0f)
+        send_mouse(hwnd, WM_MOUSEMOVE, MK_LBUTTON, x + static_cast<int>(up_dx), y);
+    send_mouse(hwnd, up, 0, x + static_cast<int>(up_dx), y);
+}
+
+} // namespace
+
+TEST(EditorWorkspaceName, IsThePathAfterItsLastSeparator)
+{
+    EXPECT_EQ(EditorWorkspace::name_from_path("Art\\UI\\Screens\\one.screen"), "one.screen");
+    EXPECT_EQ(EditorWorkspace::name_from_path("art/ui/screens/two.screen"), "two.screen");
+    EXPECT_EQ(EditorWorkspace::name_from_path("art/ui\\mixed/three.screen"), "three.screen");
+    EXPECT_EQ(EditorWorkspace::name_from_path("bare.screen"), "bare.screen");
+    EXPECT_EQ(EditorWorkspace::name_from_path("folder\\"), "");
+    EXPECT_EQ(EditorWorkspace::name_from_path(""), "");
+}
+
+TEST_F(WorkspaceTest, HoldsTheStripAboveTheScreenOfThePath)
+{
+    auto workspace = open();
+    EXPECT_EQ(workspace->window_name(), "one.screen");
+    ASSERT_NE(workspace->document(), nullptr);
+    EXPECT_EQ(workspace->document()->path(), screen_path);
+    EXPECT_EQ(workspace->document()->widgets()->name(), "middle");
+    EXPECT_EQ(workspace->document()->parent(), workspace.get());
+    EXPECT_EQ(workspace->tool_strip()->parent(), workspace.get());
+    EXPECT_EQ(workspace->atlas(), nullptr) << "nothing is drawn yet";
+    EXPECT_EQ(workspace->current_tool(), Tool::select);
+    EXPECT_TRUE(workspace->shared_items().empty());
+}
+
+TEST_F(WorkspaceTest, TheStripTakesTheTopAndTheScreenTheRest)
+{
+    auto workspace = open();
+    struct Case {
+        float width, height, document_height;
+    };
+    for (const Case& c : {Case{640, 480, 456}, Case{300, 100, 76}, Case{200, 24, 0}, Case{200, 10, 0}}) {
+        workspace->set_bounds(5.0f, 7.0f, c.width, c.height);
+        Ui::ToolStrip* strip = workspace->tool_strip();
+        EXPECT_EQ(strip->transform().dx, 0.0f);
+        EXPECT_EQ(strip->transform().dy, 0.0f);
+        EXPECT_EQ(strip->width(), c.width);
+        EXPECT_EQ(strip->height(), 24.0f) << "the strip keeps its own height";
+        Screen::ScreenDocument* document = workspace->document();
+        EXPECT_EQ(document->transform().dx, 0.0f);
+        EXPECT_EQ(document->transform().dy, 24.0f);
+        EXPECT_EQ(document->width(), c.width);
+        EXPECT_EQ(document->height(), c.document_height) << c.width << " x " << c.height;
+    }
+}
+
+TEST_F(WorkspaceTest, AScreenThatDoesNotLoadFailsTheWorkspace)
+{
+    write_screen("Screen = {");
+    try {
+        open();
+        FAIL() << "no failure";
+    } catch (const std::runtime_error& error) {
+        EXPECT_EQ(std::string(error.what()).rfind("Cannot load screen file Art\\UI\\Screens\\one.screen: ", 0), 0u)
+            << error.what();
+    }
+}
+
+TEST_F(WorkspaceTest, TheStripHasTheLabelThenSelectEditAndThirteenAddWidgetButtonsInARow)
+{
+    auto workspace = open();
+    Ui::ToolStrip* strip = workspace->tool_strip();
+    ASSERT_EQ(strip->add_widget_buttons().size(), 13u);
+    std::vector<ToolButton*> buttons{strip->select_button(), strip->edit_button()};
+    buttons.insert(buttons.end(), strip->add_widget_buttons().begin(), strip->add_widget_buttons().end());
+
+    const DWRITE_TEXT_METRICS label = App::get_metrics(strip->label());
+    float right = label.left + label.widthIncludingTrailingWhitespace;
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        ToolButton* button = buttons[i];
+        const D2D1_MATRIX_3X2_F at = button->transform();
+        EXPECT_GE(at.dx, right) << "button " << i << " overlaps what is left of it";
+        EXPECT_GE(at.dy, 0.0f);
+        EXPECT_LE(at.dy + button->height(), 24.0f);
+        right = at.dx + button->width();
+        // Icons: arrow, pencil, then the widget-type row from its first cell.
+        const D2D1_RECT_F cell = button->cell();
+        const float x = i < 2 ? 16.0f * i : 16.0f * (i - 2);
+        const float y = i < 2 ? 0.0f : 16.0f;
+        EXPECT_EQ(cell.left, x) << i;
+        EXPECT_EQ(cell.top, y) << i;
+        EXPECT_EQ(cell.right, x + 16.0f) << i;
+        EXPECT_EQ(cell.bottom, y + 16.0f) << i;
+        EXPECT_EQ(button->active(), i < 2) << i;
+    }
+}
+
+TEST_F(WorkspaceTest, TheAtlasIsComposedOnTheFirstDrawAndKeptUntilTheTargetIsDropped)
+{
+    auto workspace = open();
+    workspace->set_bounds(0, 0, 400, 200);
+    OffscreenTarget target(test_graphics(), 400, 200);
+    target.draw(*workspace);
+    ComPtr<ID2D1Bitmap> first = workspace->atlas();
+    ASSERT_NE(first, nullptr);
+    target.draw(*workspace);
+    EXPECT_EQ(workspace->atlas(), first.Get()) << "a later draw reuses it";
+
+    workspace->on_target_dropped();
+    EXPECT_EQ(workspace->atlas(), nullptr);
+    target.draw(*workspace);
+    ASSERT_NE(workspace->atlas(), nullptr);
+    EXPECT_NE(workspace->atlas(), first.Get()) << "composed again (the old one is still held here)";
+}
+
+TEST_F(WorkspaceTest, ButtonsDrawTheirIconsFromTheAtlasAndTheInactiveOnesFaded)
+{
+    auto workspace = open();
+    workspace->set_bounds(0, 0, 500, 200);
+    OffscreenTarget target(test_graphics(), 500, 200);
+    target.draw(*workspace);
+    Ui::ToolStrip* strip = workspace->tool_strip();
+    const float inset = ToolButton::icon_inset;
+
+    // The arrow's tip (icon pixel (3, 0)) and the pencil's point (2, 13) are drawn at
+    // full strength: the dark outline colour.
+    D2D1_POINT_2F tip = root_point(*strip->select_button(), inset + 3.0f, inset + 0.0f);
+    Rgb arrow = target.pixel(UINT(tip.x), UINT(tip.y));
+    EXPECT_TRUE(arrow.close_to({36, 36, 40}, 4)) << arrow;
+    D2D1_POINT_2F lead = root_point(*strip->edit_button(), inset + 2.0f, inset + 13.0f);
+    EXPECT_LT(luminance(target.pixel(UINT(lead.x), UINT(lead.y))), 60.0f) << target.pixel(UINT(lead.x), UINT(lead.y));
+
+    // The first add-widget icon's outline (pixel (1, 1) of the container icon) is faded
+    // towards the strip's light background.
+    D2D1_POINT_2F corner = root_point(*strip->add_widget_buttons()[0], inset + 1.0f, inset + 1.0f);
+    Rgb faded = target.pixel(UINT(corner.x), UINT(corner.y));
+    EXPECT_GT(luminance(faded), 140.0f) << faded;
+    EXPECT_LT(luminance(faded), 225.0f) << faded << ": drawn at all";
+}
+
+TEST_F(WorkspaceTest, WhileEditingIsNotAllowedOnlyTheStripTakesThePointer)
+{
+    TestRoot root;
+    EditorWorkspace* workspace = root.insert(open(), nullptr);
+    workspace->set_bounds(0, 0, 400, 300);
+    Ui::ToolStrip* strip = workspace->tool_strip();
+    D2D1_POINT_2F edit = root_point(*strip->edit_button(), 5, 5);
+    D2D1_POINT_2F inactive = root_point(*strip->add_widget_buttons()[0], 5, 5);
+    // The middle of the screen's button widget.
+    const float middle_x = 200.0f, middle_y = 24.0f + 138.0f;
+
+    Ui::Element* on_screen = workspace->element_at(middle_x, middle_y);
+    EXPECT_NE(on_screen, workspace);
+    EXPECT_TRUE(workspace->document()->contains(on_screen)) << "the screen's widget takes it while editing";
+    EXPECT_EQ(workspace->element_at(edit.x, edit.y), strip->edit_button());
+
+    bool allowed = false;
+    workspace->set_editing_allowed([&allowed] { return allowed; });
+    EXPECT_FALSE(workspace->editing_allowed());
+    EXPECT_EQ(workspace->element_at(middle_x, middle_y), workspace);
+    EXPECT_EQ(workspace->begin_drag(middle_x, middle_y, Ui::MouseButton::left), nullptr);
+    EXPECT_EQ(workspace->element_at(edit.x, edit.y), strip->edit_button());
+    EXPECT_NE(workspace->begin_drag(edit.x, edit.y, Ui::MouseButton::left), nullptr);
+    EXPECT_EQ(workspace->element_at(inactive.x, inactive.y), nullptr) << "the strip covers its inactive buttons";
+    EXPECT_EQ(workspace->element_at(395.0f, 12.0f), nullptr) << "the strip's empty end";
+
+    allowed = true;
+    EXPECT_TRUE(workspace->document()->contains(workspace->element_at(middle_x, middle_y)));
+    workspace->set_editing_allowed(nullptr);
+    EXPECT_TRUE(workspace->editing_allowed());
+}
+
+TEST_F(WorkspaceTest, ClickingTheToolButtonsChoosesTheTool)
+{
+    SetCursorPos(1279, 1023);
+    OpenedWindow window(new TestWindow, 800, 400);
+    EditorWorkspace* workspace = window->insert(open(), nullptr);
+    workspace->set_bounds(0, 0, 800, 400);
+    Ui::ToolStrip* strip = workspace->tool_strip();
+    ToolButton* select = strip->select_button();
+    ToolButton* edit = strip->edit_button();
+    EXPECT_TRUE(select->chosen());
+    EXPECT_FALSE(edit->chosen());
+
+    click(window.hwnd(), *edit);
+    EXPECT_EQ(workspace->current_tool(), Tool::edit);
+    EXPECT_TRUE(edit->chosen());
+    EXPECT_FALSE(select->chosen());
+
+    click(window.hwnd(), *edit);
+    EXPECT_EQ(workspace->current_tool(), Tool::edit) << "choosing the chosen tool keeps it";
+
+    click(window.hwnd(), *strip->add_widget_buttons()[2]);
+    EXPECT_EQ(workspace->current_tool(), Tool::edit) << "add-widget buttons do nothing yet";
+    EXPECT_FALSE(strip->add_widget_buttons()[2]->chosen());
+
+    click(window.hwnd(), *select, WM_LBUTTONUP, 200.0f);
+    EXPECT_EQ(workspace->current_tool(), Tool::edit) << "released away from the button";
+
+    click(window.hwnd(), *select);
+    EXPECT_EQ(workspace->current_tool(), Tool::select);
+    EXPECT_TRUE(select->chosen());
+    EXPECT_FALSE(edit->chosen());
+}
+
+TEST_F(WorkspaceTest, AWindowComposesTheAtlasOnItsTargetAndAgainAfterMakingANewOne)
+{
+    OpenedWindow window(new TestWindow, 600, 300);
+    EditorWorkspace* workspace = window->insert(open(), nullptr);
+    workspace->set_bounds(0, 0, 600, 300);
+    const int painted = window->paint_count;
+    workspace->invalidate();
+    ASSERT_TRUE(pump_until([&] { return window->paint_count > painted; }));
+    ComPtr<ID2D1Bitmap> first = workspace->atlas();
+    ASSERT_NE(first, nullptr);
+
+    // A new client size means new buffers and a new render target.
+    const int before_resize = window->paint_count;
+    SetWindowPos(window.hwnd(), nullptr, 0, 0, 700, 350, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(workspace->atlas(), nullptr) << "dropped with the old target";
+    ASSERT_TRUE(pump_until([&] { return window->paint_count > before_resize; }));
+    ASSERT_NE(workspace->atlas(), nullptr);
+    EXPECT_NE(workspace->atlas(), first.Get());
+}
