@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 namespace Gfx {
 
 class NativeWindow {
@@ -25,6 +27,10 @@ public:
                 int client_height, HWND parent);
 
     HWND hwnd() const { return m_hwnd; }
+
+    // Expires when the object is destroyed: whoever keeps a pointer to a window that
+    // deletes itself (after its last message) keeps this too and checks it first.
+    std::weak_ptr<const void> lifetime() const { return m_lifetime; }
 
     // The ring of live windows, in creation order from the head; null when empty.
     static NativeWindow* ring_head();
@@ -48,6 +54,20 @@ private:
     NativeWindow* m_ring_next = nullptr;
     NativeWindow* m_ring_prev = nullptr;
     bool m_creating = false;
+    std::shared_ptr<const void> m_lifetime = std::make_shared<int>(0);
+};
+
+// A pointer to a window that may delete itself: null once it has.
+template <typename Window>
+class WindowLink {
+public:
+    WindowLink() = default;
+    explicit WindowLink(Window* window) : m_window(window), m_lifetime(window ? window->lifetime() : std::weak_ptr<const void>()) {}
+    Window* get() const { return m_lifetime.expired() ? nullptr : m_window; }
+
+private:
+    Window* m_window = nullptr;
+    std::weak_ptr<const void> m_lifetime;
 };
 
 } // namespace Gfx

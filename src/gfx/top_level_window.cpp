@@ -79,6 +79,8 @@ void TopLevelWindow::describe_class(WNDCLASSEXW& description)
 {
     description.style = CS_HREDRAW | CS_VREDRAW;
     description.lpszClassName = L"TarvokDirect2DUITopLevel";
+    // The program's icon (resource 1); an executable without one gets the default.
+    description.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
 }
 
 D2D1_SIZE_F TopLevelWindow::desktop_dpi() const

@@ -94,10 +94,13 @@ TEST(NativeWindowTest, ObjectIsDeletedAfterItsLastMessage)
     auto* window = new PlainWindow;
     window->deleted = &deleted;
     window->open();
+    Gfx::WindowLink<PlainWindow> link(window);
+    EXPECT_EQ(link.get(), window);
     HWND hwnd = window->hwnd();
     DestroyWindow(hwnd);
     EXPECT_EQ(deleted, 1);
     EXPECT_TRUE(ring().empty());
+    EXPECT_EQ(link.get(), nullptr) << "whoever opened it does not keep a dangling pointer";
 }
 
 TEST(NativeWindowTest, DeletingALiveWindowDestroysItWithoutReachingTheObject)

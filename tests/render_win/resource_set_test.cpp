@@ -98,9 +98,9 @@ const SampleTexture sample_textures[] = {
     {"ui:art/ui/textures/frontend/tab_selected", "prefix, forward slashes", 128, 32},
 };
 
-class SampleTextureTest : public ResourceSetTest, public ::testing::WithParamInterface<SampleTexture> {};
+class ResourceSetTextureTest : public ResourceSetTest, public ::testing::WithParamInterface<SampleTexture> {};
 
-TEST_P(SampleTextureTest, ComesBackAtItsPixelSize)
+TEST_P(ResourceSetTextureTest, ComesBackAtItsPixelSize)
 {
     const SampleTexture& texture = GetParam();
     Render::OffscreenDeviceTarget target(TestSupport::test_graphics(), 256, 256);
@@ -126,7 +126,7 @@ TEST_P(SampleTextureTest, ComesBackAtItsPixelSize)
     EXPECT_LT(magenta, drawn / 2 + 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryStorage, SampleTextureTest, ::testing::ValuesIn(sample_textures),
+INSTANTIATE_TEST_SUITE_P(EveryStorage, ResourceSetTextureTest, ::testing::ValuesIn(sample_textures),
                          [](const ::testing::TestParamInfo<SampleTexture>& info) {
                              return "Texture" + std::to_string(info.index);
                          });

@@ -139,12 +139,12 @@ const SampleTexture sample_textures[] = {
     {"art/ui/textures/common/dropdown_arrow", "RGT image", 64, 64, false, true},
 };
 
-class SampleTextureTest : public ::testing::TestWithParam<SampleTexture> {
+class TextureCommandSampleTest : public ::testing::TestWithParam<SampleTexture> {
 protected:
     TempFolder m_folder;
 };
 
-TEST_P(SampleTextureTest, WritesAPngOfTheTexturesSizeWithItsPixels)
+TEST_P(TextureCommandSampleTest, WritesAPngOfTheTexturesSizeWithItsPixels)
 {
     const SampleTexture& texture = GetParam();
     const Png png = texture_png(texture.path, m_folder);
@@ -173,7 +173,7 @@ TEST_P(SampleTextureTest, WritesAPngOfTheTexturesSizeWithItsPixels)
     EXPECT_GT(centre.a, 0) << "the middle of every sample texture is drawn";
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryStorage, SampleTextureTest, ::testing::ValuesIn(sample_textures),
+INSTANTIATE_TEST_SUITE_P(EveryStorage, TextureCommandSampleTest, ::testing::ValuesIn(sample_textures),
                          [](const ::testing::TestParamInfo<SampleTexture>& info) {
                              return "Texture" + std::to_string(info.index);
                          });
@@ -208,12 +208,37 @@ TEST_F(TextureCommandTest, ABlockCompressedTextureIsTheRightWayUp)
     EXPECT_GT(png.row_brightness(5), png.row_brightness(27) + 60);
 }
 
-// Stored premultiplied (DXT2): the colour comes back straight, not darkened twice.
+// Stored premultiplied (DXT4): a soft glow of one colour (230, 150, 60) fading out. Its
+// half-transparent pixels come back with that colour, not darkened by their alpha as a
+// second premultiplication would leave them.
 TEST_F(TextureCommandTest, APremultipliedTextureComesOutWithStraightColour)
+{
+    const Png png = texture_png("art/ui/textures/common/small_button_glow", m_folder);
+    ASSERT_EQ(png.width, 128u);
+    double sum[3] = {0, 0, 0};
+    int count = 0;
+    for (std::uint32_t y = 0; y < png.height; ++y)
+        for (std::uint32_t x = 0; x < png.width; ++x) {
+            const Rgba c = png.at(x, y);
+            if (c.a < 64 || c.a > 160)
+                continue;
+            sum[0] += c.r;
+            sum[1] += c.g;
+            sum[2] += c.b;
+            ++count;
+        }
+    ASSERT_GT(count, 100) << "the glow fades over many pixels";
+    EXPECT_NEAR(sum[0] / count, 230, 15);
+    EXPECT_NEAR(sum[1] / count, 150, 15);
+    EXPECT_NEAR(sum[2] / count, 60, 15);
+}
+
+// DXT2, the other premultiplied kind: the cross's opaque core keeps its red.
+TEST_F(TextureCommandTest, APremultipliedTexturesOpaqueCoreKeepsItsColour)
 {
     const Png png = texture_png("art/ui/textures/common/kick", m_folder);
     ASSERT_EQ(png.width, 64u);
-    const Rgba centre = png.at(32, 32); // the red cross's core, drawn (200, 70, 60) opaque
+    const Rgba centre = png.at(32, 32); // drawn (200, 70, 60) opaque
     EXPECT_EQ(centre.a, 255);
     EXPECT_NEAR(centre.r, 200, 12);
     EXPECT_NEAR(centre.g, 70, 12);
