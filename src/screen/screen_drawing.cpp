@@ -214,8 +214,11 @@ void draw_placeholder(ScreenDocument& document, ID2D1RenderTarget* target, DrawC
     const D2D1_RECT_F box = grid.dips(pixels);
     App::set_max_width(cache.layout.Get(), box.right - box.left);
     App::set_max_height(cache.layout.Get(), box.bottom - box.top);
+    // The explicit clip too: not every implementation honours the text option.
+    target->PushAxisAlignedClip(box, D2D1_ANTIALIAS_MODE_ALIASED);
     target->DrawTextLayout(D2D1::Point2F(box.left, box.top), cache.layout.Get(), objects->placeholder_ink.Get(),
                            D2D1_DRAW_TEXT_OPTIONS_CLIP);
+    target->PopAxisAlignedClip();
 }
 
 Render::DeviceResources* device_of(const ScreenDocument* document)
