@@ -48,18 +48,9 @@ bool PresentationItem::shows_in_current_state() const
 
 void PresentationItem::load(lua_State* state)
 {
-    if (m_lua) {
-        luaL_unref(m_lua, LUA_REGISTRYINDEX, m_ref);
-        m_lua = nullptr;
-        m_ref = LUA_NOREF;
-    }
-    if (!lua_istable(state, -1))
+    if (!reference_top_table(state, m_lua, m_ref))
         return;
-    luaL_checkstack(state, 8, "presentation item");
     const int table = lua_gettop(state);
-    lua_pushvalue(state, table);
-    m_ref = luaL_ref(state, LUA_REGISTRYINDEX);
-    m_lua = state;
 
     lua_getfield(state, table, "type");
     m_type = text_at(state, -1);

@@ -213,6 +213,22 @@ void protected_call(lua_State* state, const std::function<void(lua_State*)>& bod
     throw ScriptError(message);
 }
 
+bool reference_top_table(lua_State* state, lua_State*& owner, int& ref)
+{
+    if (owner) {
+        luaL_unref(owner, LUA_REGISTRYINDEX, ref);
+        owner = nullptr;
+        ref = LUA_NOREF;
+    }
+    if (!lua_istable(state, -1))
+        return false;
+    luaL_checkstack(state, 8, "table");
+    lua_pushvalue(state, -1);
+    ref = luaL_ref(state, LUA_REGISTRYINDEX);
+    owner = state;
+    return true;
+}
+
 int host_function_guard(lua_State* state, const std::function<int(lua_State*)>& body)
 {
     std::string message;

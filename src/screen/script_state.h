@@ -70,6 +70,11 @@ void protected_call(lua_State* state, const std::function<void(lua_State*)>& bod
 // error with its message, so that no foreign exception crosses the interpreter.
 int host_function_guard(lua_State* state, const std::function<int(lua_State*)>& body);
 
+// Points (owner, ref) at the table on top of the stack with a registry reference,
+// releasing the one they held first. False, and left unattached, when the top is no
+// table. Raises Lua errors (memory): inside a protected call.
+bool reference_top_table(lua_State* state, lua_State*& owner, int& ref);
+
 // The message a script gets when it exceeds its instruction budget.
 extern const char* const instruction_budget_message;
 

@@ -74,6 +74,25 @@ void Widget::push_table(lua_State* state) const
         lua_pushnil(state);
 }
 
+void Widget::write_field(const char* key, const std::function<void(lua_State*)>& push_value)
+{
+    protected_call(m_lua, [&](lua_State* state) {
+        push_table(state);
+        lua_pushstring(state, key);
+        push_value(state);
+        lua_settable(state, -3);
+    });
+}
+
+void Widget::push_pair(lua_State* state, float first, float second)
+{
+    lua_createtable(state, 2, 0);
+    lua_pushnumber(state, first);
+    lua_rawseti(state, -2, 1);
+    lua_pushnumber(state, second);
+    lua_rawseti(state, -2, 2);
+}
+
 void Widget::require_attached(const char* field) const
 {
     if (!m_lua)
@@ -82,18 +101,9 @@ void Widget::require_attached(const char* field) const
 
 void Widget::load(lua_State* state)
 {
-    if (m_lua) {
-        luaL_unref(m_lua, LUA_REGISTRYINDEX, m_ref);
-        m_lua = nullptr;
-        m_ref = LUA_NOREF;
-    }
-    if (!lua_istable(state, -1))
+    if (!reference_top_table(state, m_lua, m_ref))
         return;
-    luaL_checkstack(state, 8, "widget");
     const int table = lua_gettop(state);
-    lua_pushvalue(state, table);
-    m_ref = luaL_ref(state, LUA_REGISTRYINDEX);
-    m_lua = state;
 
     lua_getfield(state, table, "type");
     m_type = text_at(state, -1);
@@ -236,23 +246,9 @@ void Widget::set_bounds(float x, float y, float width, float height)
 {
     notify(Property::rectangle);
     if (m_lua) {
-        protected_call(m_lua, [&](lua_State* state) {
-            push_table(state);
-            lua_createtable(state, 2, 0);
-            lua_pushnumber(state, x);
-            lua_rawseti(state, -2, 1);
-            lua_pushnumber(state, y);
-            lua_rawseti(state, -2, 2);
-            lua_setfield(state, -2, "position");
-            if (!m_size_from_style) {
-                lua_createtable(state, 2, 0);
-                lua_pushnumber(state, width);
-                lua_rawseti(state, -2, 1);
-                lua_pushnumber(state, height);
-                lua_rawseti(state, -2, 2);
-                lua_setfield(state, -2, "size");
-            }
-        });
+        write_field("position", [&](lua_State* state) { push_pair(state, x, y); });
+        if (!m_size_from_style)
+            write_field("size", [&](lua_State* state) { push_pair(state, width, height); });
     }
     ContainerElement::set_bounds(x, y, width, height);
 }
@@ -280,12 +276,7 @@ int Widget::visual_state() const
 void Widget::set_visible(bool visible)
 {
     require_attached("m_is_visible");
-    protected_call(m_lua, [&](lua_State* state) {
-        push_table(state);
-        lua_pushliteral(state, "visible");
-        lua_pushboolean(state, visible);
-        lua_settable(state, -3);
-    });
+    write_field("visible", [&](lua_State* state) { lua_pushboolean(state, visible); });
     m_is_visible = visible;
     notify(Property::visible);
     invalidate();
@@ -294,12 +285,7 @@ void Widget::set_visible(bool visible)
 void Widget::set_text(const std::string& text)
 {
     require_attached("m_text");
-    protected_call(m_lua, [&](lua_State* state) {
-        push_table(state);
-        lua_pushliteral(state, "text");
-        lua_pushlstring(state, text.data(), text.size());
-        lua_settable(state, -3);
-    });
+    write_field("text", [&](lua_State* state) { lua_pushlstring(state, text.data(), text.size()); });
     m_text = text;
     notify(Property::text);
     invalidate();
@@ -309,12 +295,7 @@ void Widget::set_tooltip(const std::string& text)
 {
     m_screen->hide_shown_tooltip();
     require_attached("m_tooltip");
-    protected_call(m_lua, [&](lua_State* state) {
-        push_table(state);
-        lua_pushliteral(state, "tooltip_text");
-        lua_pushlstring(state, text.data(), text.size());
-        lua_settable(state, -3);
-    });
+    write_field("tooltip_text", [&](lua_State* state) { lua_pushlstring(state, text.data(), text.size()); });
     m_tooltip = text;
     notify(Property::tooltip_text);
     invalidate();
@@ -338,11 +319,7 @@ void Widget::set_size_from_style(bool from_style)
                 lua_pushnil(state);
             }
         } else {
-            lua_createtable(state, 2, 0);
-            lua_pushnumber(state, m_width);
-            lua_rawseti(state, -2, 1);
-            lua_pushnumber(state, m_height);
-            lua_rawseti(state, -2, 2);
+            push_pair(state, m_width, m_height);
         }
         lua_settable(state, table);
         read_size(state, table);

@@ -8,6 +8,7 @@
 #include "screen/name_hash.h"
 #include "ui/container_element.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -123,6 +124,10 @@ protected:
     void push_table(lua_State* state) const;
     // Throws "Cannot set Widget::<field> until attached to Lua." when not attached.
     void require_attached(const char* field) const;
+    // table[key] = the value `push_value` pushes, in a protected call (lua_settable).
+    void write_field(const char* key, const std::function<void(lua_State*)>& push_value);
+    // A new array {first, second}, as the table keeps positions and sizes.
+    static void push_pair(lua_State* state, float first, float second);
 
     ScreenDocument* m_screen;
     lua_State* m_lua = nullptr;
