@@ -10,6 +10,8 @@
 //
 // Prints its figures; each is the median of several runs after a warm-up.
 
+#include "bench_timing.h"
+
 #include "app/com_call.h"
 #include "app/d3d10_calls.h"
 #include "gfx/graphics_context.h"
@@ -37,50 +39,9 @@ namespace {
 
 using Microsoft::WRL::ComPtr;
 
-double now_ms()
-{
-    static const double ticks_per_ms = [] {
-        LARGE_INTEGER frequency;
-        QueryPerformanceFrequency(&frequency);
-        return static_cast<double>(frequency.QuadPart) / 1000.0;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / ticks_per_ms;
-}
-
-struct Timing {
-    double median;
-    double best;
-};
-
-// The median and the best wall time of each piece of work over `runs` rounds, after `warm_up`
-// untimed ones. Each round runs every piece once, so that all of them see the same
-// conditions (the machine's load, Wine's scheduling) and their ratios hold even when
-// the absolute times wander. `untimed` runs after each piece, outside the timing.
-std::vector<Timing> time_ms(int warm_up, int runs, const std::vector<std::function<void()>>& work,
-                              const std::function<void()>& untimed = [] {})
-{
-    for (int i = 0; i < warm_up; ++i)
-        for (const auto& piece : work) {
-            piece();
-            untimed();
-        }
-    std::vector<std::vector<double>> times(work.size());
-    for (int i = 0; i < runs; ++i)
-        for (std::size_t k = 0; k < work.size(); ++k) {
-            const double start = now_ms();
-            work[k]();
-            times[k].push_back(now_ms() - start);
-            untimed();
-        }
-    std::vector<Timing> timings;
-    for (auto& piece : times) {
-        std::sort(piece.begin(), piece.end());
-        timings.push_back({piece[piece.size() / 2], piece.front()});
-    }
-    return timings;
-}
+using BenchTiming::now_ms;
+using BenchTiming::time_ms;
+using BenchTiming::Timing;
 
 void put_u16(std::string& bytes, std::size_t at, std::uint32_t value)
 {
