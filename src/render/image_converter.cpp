@@ -5,6 +5,7 @@
 #include "app/d3d10_calls.h"
 #include "app/dxgi_calls.h"
 #include "render/image_decoder.h"
+#include "render/staging_copy.h"
 
 #include <stdexcept>
 
@@ -52,18 +53,6 @@ void set_blend(ID3D10Device* device, ID3D10BlendState1* state)
     const float factor[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     device->OMSetBlendState(state, factor, 0xFFFFFFFFu);
 }
-
-// Unmaps a texture on every way out.
-class MappedTexture {
-public:
-    MappedTexture(ID3D10Texture2D* texture) : m_texture(texture), m_mapped(App::map_texture(texture, D3D10_MAP_READ)) {}
-    ~MappedTexture() { m_texture->Unmap(0); }
-    const D3D10_MAPPED_TEXTURE2D& mapped() const { return m_mapped; }
-
-private:
-    ID3D10Texture2D* m_texture;
-    D3D10_MAPPED_TEXTURE2D m_mapped;
-};
 
 D2D1_BITMAP_PROPERTIES bitmap_properties()
 {
@@ -200,17 +189,9 @@ ComPtr<ID2D1Bitmap> ImageConverter::bitmap_through_memory(ID2D1RenderTarget* tar
     ComPtr<ID3D10Texture2D> texture;
     App::check(converted->QueryInterface(__uuidof(ID3D10Texture2D), reinterpret_cast<void**>(texture.GetAddressOf())),
                "IDXGIResource::QueryInterface");
-    D3D10_TEXTURE2D_DESC description;
-    texture->GetDesc(&description);
-    description.Usage = D3D10_USAGE_STAGING;
-    description.BindFlags = 0;
-    description.CPUAccessFlags = D3D10_CPU_ACCESS_READ;
-    description.MiscFlags = 0;
-    ComPtr<ID3D10Texture2D> staging = App::create_texture_2d(m_device.Get(), description, nullptr);
-    m_device->CopyResource(staging.Get(), texture.Get());
-    MappedTexture mapped(staging.Get());
-    return App::create_bitmap(target, D2D1::SizeU(description.Width, description.Height), mapped.mapped().pData,
-                              mapped.mapped().RowPitch, bitmap_properties());
+    StagingCopy copy(m_device.Get(), texture.Get());
+    return App::create_bitmap(target, D2D1::SizeU(copy.description().Width, copy.description().Height), copy.data(),
+                              copy.pitch(), bitmap_properties());
 }
 
 } // namespace Render

@@ -3,8 +3,8 @@
 #include "app/com_call.h"
 #include "app/d2d_calls.h"
 #include "app/d3d10_calls.h"
+#include "render/staging_copy.h"
 
-#include <cstring>
 
 namespace Render {
 
@@ -62,20 +62,7 @@ void OffscreenDeviceTarget::draw(Ui::Element& element, const D2D1_COLOR_F& backg
 
 std::vector<std::uint32_t> OffscreenDeviceTarget::read_pixels() const
 {
-    D3D10_TEXTURE2D_DESC description;
-    m_texture->GetDesc(&description);
-    description.Usage = D3D10_USAGE_STAGING;
-    description.BindFlags = 0;
-    description.CPUAccessFlags = D3D10_CPU_ACCESS_READ;
-    ComPtr<ID3D10Texture2D> staging = App::create_texture_2d(m_graphics.device.Get(), description, nullptr);
-    m_graphics.device->CopyResource(staging.Get(), m_texture.Get());
-    D3D10_MAPPED_TEXTURE2D mapped = App::map_texture(staging.Get(), D3D10_MAP_READ);
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(m_width) * m_height);
-    for (std::uint32_t y = 0; y < m_height; ++y)
-        std::memcpy(&pixels[static_cast<std::size_t>(y) * m_width], static_cast<const std::uint8_t*>(mapped.pData) + y * mapped.RowPitch,
-                    m_width * 4u);
-    staging->Unmap(0);
-    return pixels;
+    return StagingCopy(m_graphics.device.Get(), m_texture.Get()).pixels();
 }
 
 std::uint32_t unpremultiply(std::uint32_t pixel)

@@ -4,6 +4,7 @@
 #include "render/image_converter.h"
 #include "render/image_decoder.h"
 #include "render/offscreen_device_target.h"
+#include "render/staging_copy.h"
 
 #include "app/d3d10_calls.h"
 #include "mod/ucs_bytes.h"
@@ -70,20 +71,7 @@ std::vector<std::uint32_t> read_back(Render::ImageConverter& converter, IDXGIRes
     texture->GetDesc(&description);
     EXPECT_EQ(description.Format, DXGI_FORMAT_B8G8R8A8_UNORM);
     EXPECT_EQ(description.MiscFlags & D3D10_RESOURCE_MISC_SHARED, static_cast<UINT>(D3D10_RESOURCE_MISC_SHARED));
-    description.Usage = D3D10_USAGE_STAGING;
-    description.BindFlags = 0;
-    description.CPUAccessFlags = D3D10_CPU_ACCESS_READ;
-    description.MiscFlags = 0;
-    ComPtr<ID3D10Texture2D> staging = App::create_texture_2d(converter.device(), description, nullptr);
-    converter.device()->CopyResource(staging.Get(), texture.Get());
-    D3D10_MAPPED_TEXTURE2D mapped = App::map_texture(staging.Get(), D3D10_MAP_READ);
-    std::vector<std::uint32_t> pixels;
-    for (UINT y = 0; y < description.Height; ++y)
-        for (UINT x = 0; x < description.Width; ++x)
-            pixels.push_back(reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(mapped.pData) +
-                                                                    y * mapped.RowPitch)[x]);
-    staging->Unmap(0);
-    return pixels;
+    return Render::StagingCopy(converter.device(), texture.Get()).pixels();
 }
 
 class ImageConverterTest : public ::testing::Test {
