@@ -66,7 +66,7 @@ void NativeWindow::create(int client_width, DWORD ex_style, const wchar_t* title
     int height = client_height;
     if (client_width != CW_USEDEFAULT) {
         RECT rect{0, 0, client_width, client_height};
-        AdjustWindowRect(&rect, style, FALSE);
+        AdjustWindowRectEx(&rect, style, FALSE, ex_style);
         width = rect.right - rect.left;
         height = rect.bottom - rect.top;
     }

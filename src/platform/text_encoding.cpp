@@ -18,19 +18,55 @@ std::u16string ansi_to_utf16(std::string_view text)
                             reinterpret_cast<wchar_t*>(&result[0]), length);
     return result;
 }
-#else
-std::u16string ansi_to_utf16(std::string_view text)
+
+std::string utf16_to_ansi(std::u16string_view text)
 {
-    // Windows-1252: the code page of the machines the game's data comes from.
-    static const char16_t high[32] = {
+    if (text.empty())
+        return {};
+    const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
+    int length = WideCharToMultiByte(CP_THREAD_ACP, 0, wide, static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string result(static_cast<std::size_t>(length), '\0');
+    if (length > 0)
+        WideCharToMultiByte(CP_THREAD_ACP, 0, wide, static_cast<int>(text.size()), &result[0], length, nullptr, nullptr);
+    return result;
+}
+#else
+namespace {
+
+// Windows-1252: the code page of the machines the game's data comes from.
+const char16_t high_1252[32] = {
         0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
         0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
         0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+} // namespace
+
+std::u16string ansi_to_utf16(std::string_view text)
+{
     std::u16string result;
     result.reserve(text.size());
     for (char c : text) {
         auto byte = static_cast<unsigned char>(c);
-        result.push_back(byte >= 0x80 && byte < 0xA0 ? high[byte - 0x80] : static_cast<char16_t>(byte));
+        result.push_back(byte >= 0x80 && byte < 0xA0 ? high_1252[byte - 0x80] : static_cast<char16_t>(byte));
+    }
+    return result;
+}
+
+std::string utf16_to_ansi(std::u16string_view text)
+{
+    std::string result;
+    result.reserve(text.size());
+    for (char16_t c : text) {
+        char byte = '?';
+        if (c < 0x80 || (c >= 0xA0 && c < 0x100)) {
+            byte = static_cast<char>(c);
+        } else {
+            for (int i = 0; i < 32; ++i) {
+                if (high_1252[i] == c)
+                    byte = static_cast<char>(0x80 + i);
+            }
+        }
+        result.push_back(byte);
     }
     return result;
 }

@@ -8,6 +8,8 @@ namespace Platform {
 
 // From the thread's ANSI code page (Windows) or Windows-1252 (elsewhere) to UTF-16.
 std::u16string ansi_to_utf16(std::string_view text);
+// Back to the narrow code page; characters it lacks become '?'.
+std::string utf16_to_ansi(std::u16string_view text);
 
 // UTF-16 to UTF-8; unpaired surrogates become U+FFFD.
 std::string utf16_to_utf8(std::u16string_view text);

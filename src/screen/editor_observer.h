@@ -12,6 +12,8 @@ constexpr int rectangle = 5;
 constexpr int visible = 23;
 constexpr int text = 24;
 constexpr int tooltip_text = 25;
+// Ours, beyond the four above: the widget took another style.
+constexpr int style = 26;
 } // namespace Property
 
 class EditorObserver {

@@ -244,13 +244,14 @@ void Widget::reload_styled()
 
 void Widget::set_bounds(float x, float y, float width, float height)
 {
-    notify(Property::rectangle);
     if (m_lua) {
         write_field("position", [&](lua_State* state) { push_pair(state, x, y); });
         if (!m_size_from_style)
             write_field("size", [&](lua_State* state) { push_pair(state, width, height); });
     }
     ContainerElement::set_bounds(x, y, width, height);
+    // Told once the new rectangle stands, so that whoever listens reads it.
+    notify(Property::rectangle);
 }
 
 Ui::Element* Widget::element_at(float x, float y)
@@ -324,9 +325,31 @@ void Widget::set_size_from_style(bool from_style)
         lua_settable(state, table);
         read_size(state, table);
     });
-    // The style's size now stands in the table too; the choice made here is what counts.
+    // The style's size now stands in the table too; the choice made here is what counts,
+    // and listeners told while reading the size saw the flag the table implies.
     m_size_from_style = from_style;
+    notify(Property::rectangle);
     invalidate();
+}
+
+void Widget::set_style(const std::string& sheet, const std::string& style)
+{
+    require_attached("m_style_name");
+    write_field("style", [&](lua_State* state) {
+        lua_createtable(state, 2, 0);
+        lua_pushlstring(state, sheet.data(), sheet.size());
+        lua_rawseti(state, -2, 1);
+        lua_pushlstring(state, style.data(), style.size());
+        lua_rawseti(state, -2, 2);
+    });
+    // A size taken from the old style may stand in the table (set_size_from_style puts
+    // it there); it must not hide the new style's.
+    if (m_size_from_style)
+        write_field("size", [](lua_State* state) { lua_pushnil(state); });
+    m_style_sheet = sheet;
+    m_style_name = style;
+    reload_styled();
+    notify(Property::style);
 }
 
 void Widget::forget_tooltip_widget(const Widget* destroyed)

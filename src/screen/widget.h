@@ -43,8 +43,8 @@ public:
     // Drops the widget's name entry (when it still names this widget) and its reference.
     ~Widget() override;
 
-    // Notifies the rectangle first; when attached, writes `position` and (unless the
-    // size comes from the style) `size` into the table.
+    // When attached, writes `position` and (unless the size comes from the style) `size`
+    // into the table; then stores them and notifies the rectangle.
     void set_bounds(float x, float y, float width, float height) override;
     Ui::Element* element_at(float x, float y) override;
     Ui::HitResult hit_test(float x, float y) override;
@@ -73,6 +73,9 @@ public:
     void set_text(const std::string& text);
     void set_tooltip(const std::string& text);
     void set_size_from_style(bool from_style);
+    // Writes the pair {sheet, style} as the table's `style` and re-reads what comes from
+    // the style (size, presentation, composite parts), so the preview follows.
+    void set_style(const std::string& sheet, const std::string& style);
 
     // Only the shown text, for tooltip widgets showing a hovered widget's tooltip.
     void set_shown_text(const std::string& text) { m_text = text; }

@@ -2,7 +2,9 @@
 // What the editor shows for an opened screen: the tool strip across the top and the
 // screen view filling the rest. The workspace also keeps the tool icon atlas, composed
 // on its first draw on the window's render target and composed again after that target
-// is dropped; the tool buttons draw from it through the atlas slot.
+// is dropped; the tool buttons draw from it through the atlas slot. It is the editor
+// view of the floating tool windows: it owns the selection and tells their observers
+// when it changes.
 
 #include "ui/container_element.h"
 #include "ui/tool_strip.h"
@@ -25,7 +27,9 @@ class LoadedMod;
 }
 
 namespace Screen {
+class EditorObserver;
 class ScreenDocument;
+class Widget;
 }
 
 namespace Ui {
@@ -35,10 +39,21 @@ public:
     // Shared objects by name, handed to the screen view once it is made.
     using SharedItems = std::vector<std::pair<std::string, std::shared_ptr<void>>>;
 
+    // The floating tool windows of one workspace, made by the factory the program sets;
+    // destroying it closes those still open.
+    class ToolWindows {
+    public:
+        virtual ~ToolWindows() = default;
+    };
+    using ToolWindowFactory = std::function<std::unique_ptr<ToolWindows>(EditorWorkspace&)>;
+    // Process-wide; without one (as in most tests) a workspace opens no tool windows.
+    static void set_tool_window_factory(ToolWindowFactory factory);
+
     // Builds the tool strip and the screen view of the screen at `screen_path` in `mod`
     // (a failing screen raises the document's error), then the tool windows. `graphics`
     // and `mod` must outlive the workspace.
     EditorWorkspace(Gfx::GraphicsContext* graphics, const Mod::LoadedMod& mod, const std::string& screen_path);
+    // Closes the tool windows first, so none outlives the document it shows.
     ~EditorWorkspace() override;
 
     // The part of `path` after its last "\" or "/" (all of it when there is none).
@@ -51,6 +66,7 @@ public:
     // While editing is not allowed only the tool strip takes the pointer: elsewhere the
     // workspace itself is the element found, and nothing starts a drag.
     Element* element_at(float x, float y) override;
+    // With the select tool, a press in the screen view selects the widget under it.
     std::unique_ptr<DragTracker> begin_drag(float x, float y, MouseButton button) override;
     // Drops the atlas with the target; the next draw composes it again.
     void on_target_dropped() override;
@@ -58,6 +74,25 @@ public:
     // Asked on every pointer search; null restores the default, which always allows.
     void set_editing_allowed(std::function<bool()> predicate);
     bool editing_allowed() const { return m_editing_allowed(); }
+
+    // The selected widget, or null (also once the selected widget has been destroyed).
+    Screen::Widget* selection() const;
+    // Makes `widget` (or nothing) the selection: the screen dims all but it by the
+    // emphasis setting and emphasizes it, and the observers hear of it. Selecting the
+    // selection again does nothing.
+    void select(Screen::Widget* widget);
+    // Told of every selection change, held weakly.
+    void add_observer(std::weak_ptr<Screen::EditorObserver> observer);
+    // Whether the screen dims all but the selection; process-wide, true at start.
+    static bool emphasize_selection();
+    static void set_emphasize_selection(bool emphasize);
+    // The dim factor that goes with the emphasis setting.
+    static float selection_dim();
+
+    // What a click at (x, y) in `document`'s own units picks: the deepest shown widget
+    // whose rectangle holds the point, or the widget a composite part belongs to; null
+    // over nothing.
+    static Screen::Widget* widget_at(Screen::ScreenDocument& document, float x, float y);
 
     Screen::ScreenDocument* document() const { return m_document; }
     ToolStrip* tool_strip() const { return m_tool_strip; }
@@ -69,10 +104,7 @@ public:
     const Mod::LoadedMod& mod() const { return *m_mod; }
     const SharedItems& shared_items() const { return m_shared_items; }
 
-protected:
-    // The floating tool windows that go with the workspace, named window_name(); runs
-    // last in the constructor (so this class's own version is the one that runs).
-    virtual void create_tool_windows();
+    ToolWindows* tool_windows() const { return m_tool_windows.get(); }
 
 private:
     static bool always_allowed() { return true; }
@@ -85,6 +117,9 @@ private:
     SharedItems m_shared_items;
     std::function<bool()> m_editing_allowed = always_allowed;
     std::string m_window_name;
+    Screen::Widget* m_selection = nullptr;
+    std::vector<std::weak_ptr<Screen::EditorObserver>> m_observers;
+    std::unique_ptr<ToolWindows> m_tool_windows;
 };
 
 } // namespace Ui

@@ -570,6 +570,39 @@ TEST(WidgetTest, SettersWriteTheTableAndNotify)
     EXPECT_EQ(b->height(), 0.2f);
 }
 
+TEST(WidgetTest, AssigningAStyleWritesThePairAndRestyles)
+{
+    ScreenFixture fixture;
+    fixture.add_sheet("uistyles.styles", R"(StyleSheet = { Styles = {
+        { name = 'Small', type = 'ButtonStyle', size = {0.1, 0.2} },
+        { name = 'Big', type = 'ButtonStyle', size = {0.6, 0.7}, Presentation = { Art = { { type = 'Graphic', id = 7 } } } },
+    } })");
+    auto document = fixture.open(group_of(R"(
+        { type = 'Button', name = 'b', style = {'UIStyles', 'Small'} },
+        { type = 'Button', name = 'own', size = {0.3, 0.3} },
+    )"));
+    std::string log;
+    auto recorder = std::make_shared<Recorder>(&log, "r");
+    document->add_observer(recorder);
+    Widget* b = find_widget(document->widgets(), "b");
+    // The style's size written into the table by the grid's "Style Default" must not
+    // keep the old style's size.
+    b->set_size_from_style(true);
+    b->set_style("UIStyles", "Big");
+    EXPECT_EQ(table_field(*b, "style"), "{UIStyles,Big}");
+    EXPECT_EQ(*b->style_name(), "Big");
+    EXPECT_EQ(b->width(), 0.6f);
+    EXPECT_EQ(b->height(), 0.7f);
+    ASSERT_EQ(b->art().size(), 1u);
+    EXPECT_EQ(b->art()[0]->id(), 7);
+    EXPECT_EQ(log.substr(log.size() - 7), "r:b:26 ");
+
+    Widget* own = find_widget(document->widgets(), "own");
+    own->set_style("UIStyles", "Big");
+    EXPECT_EQ(own->width(), 0.3f) << "an own size stays";
+    EXPECT_EQ(own->art().size(), 1u) << "no own presentation: the style's";
+}
+
 TEST(WidgetTest, SettersOfADetachedWidgetThrow)
 {
     ScreenFixture fixture;

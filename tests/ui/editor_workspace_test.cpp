@@ -287,3 +287,89 @@ TEST_F(WorkspaceTest, AWindowComposesTheAtlasOnItsTargetAndAgainAfterMakingANewO
     ASSERT_NE(workspace->atlas(), nullptr);
     EXPECT_NE(workspace->atlas(), first.Get());
 }
+
+namespace {
+
+class SelectionRecorder : public Screen::EditorObserver {
+public:
+    void property_changed(Screen::Widget*, int) override {}
+    void selection_changed(Screen::Widget* widget) override { selections.push_back(widget); }
+    std::vector<Screen::Widget*> selections;
+};
+
+} // namespace
+
+TEST_F(WorkspaceTest, TheSelectToolSelectsTheWidgetUnderAClickAndNothingElsewhere)
+{
+    OpenedWindow window(new TestWindow, 800, 424);
+    EditorWorkspace* workspace = window->insert(open(), nullptr);
+    workspace->set_bounds(0, 0, 800, 424);
+    auto recorder = std::make_shared<SelectionRecorder>();
+    workspace->add_observer(recorder);
+    Screen::Widget* button = workspace->document()->widgets();
+
+    click(window.hwnd(), *button);
+    EXPECT_EQ(workspace->selection(), button);
+    EXPECT_EQ(workspace->document()->emphasized(), button);
+    EXPECT_EQ(workspace->document()->dim(), 0.25f);
+    ASSERT_EQ(recorder->selections.size(), 1u);
+    EXPECT_NE(button->visual_state(), Screen::state_active) << "selecting does not press";
+
+    // Beside the button, still on the screen: nothing.
+    D2D1_POINT_2F corner = root_point(*workspace->document(), 0.05f, 0.05f);
+    send_mouse(window.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, int(corner.x), int(corner.y));
+    send_mouse(window.hwnd(), WM_LBUTTONUP, 0, int(corner.x), int(corner.y));
+    EXPECT_EQ(workspace->selection(), nullptr);
+    EXPECT_EQ(workspace->document()->emphasized(), nullptr);
+    EXPECT_EQ(recorder->selections.size(), 2u);
+
+    // The edit tool leaves the selection alone.
+    workspace->tool_strip()->set_tool(Tool::edit);
+    click(window.hwnd(), *button);
+    EXPECT_EQ(workspace->selection(), nullptr);
+}
+
+TEST_F(WorkspaceTest, ClicksPickTheDeepestWidgetButNeverACompositesPart)
+{
+    write_screen(R"(Screen = { Widgets = { type = 'Group', name = 'group', position = {0, 0}, size = {1, 1}, Children = {
+        { type = 'Button', name = 'button', position = {0.1, 0.1}, size = {0.2, 0.2} },
+        { type = 'ComboBox', name = 'combo', position = {0.5, 0.5}, size = {0.4, 0.4},
+          Label = { type = 'TextLabel', name = 'label', position = {0, 0}, size = {1, 1} } },
+        { type = 'Button', name = 'hidden', visible = false, position = {0.5, 0.1}, size = {0.2, 0.2} },
+    } } })");
+    auto workspace = open();
+    Screen::ScreenDocument& document = *workspace->document();
+    auto name_at = [&](float x, float y) {
+        Screen::Widget* widget = EditorWorkspace::widget_at(document, x, y);
+        return widget ? widget->name() : std::string("(none)");
+    };
+    EXPECT_EQ(name_at(0.15f, 0.15f), "button");
+    EXPECT_EQ(name_at(0.6f, 0.6f), "combo") << "over its label part";
+    EXPECT_EQ(name_at(0.55f, 0.15f), "group") << "hidden widgets are passed through";
+    EXPECT_EQ(name_at(0.95f, 0.05f), "group");
+    EXPECT_EQ(name_at(1.5f, 0.5f), "(none)");
+}
+
+TEST_F(WorkspaceTest, ToolWindowsComeWithTheWorkspaceAndGoBeforeItsScreen)
+{
+    struct Windows : EditorWorkspace::ToolWindows {
+        explicit Windows(EditorWorkspace& workspace, std::string* log) : workspace(workspace), log(log) {}
+        ~Windows() override
+        {
+            *log += workspace.document() && workspace.document()->widgets() ? "closed with the screen" : "too late";
+        }
+        EditorWorkspace& workspace;
+        std::string* log;
+    };
+    std::string log;
+    EditorWorkspace::set_tool_window_factory([&log](EditorWorkspace& workspace) {
+        log += "made for " + workspace.window_name() + "; ";
+        return std::make_unique<Windows>(workspace, &log);
+    });
+    auto workspace = open();
+    EditorWorkspace::set_tool_window_factory(nullptr);
+    EXPECT_NE(workspace->tool_windows(), nullptr);
+    workspace.reset();
+    EXPECT_EQ(log, "made for one.screen; closed with the screen");
+    EXPECT_EQ(open()->tool_windows(), nullptr) << "no factory, no windows";
+}

@@ -1,0 +1,330 @@
+#include "editor/outline_window.h"
+
+#include "app/wic_calls.h"
+#include "editor/widget_icon.h"
+#include "fs/resource_image.h"
+#include "gfx/graphics_context.h"
+#include "platform/text_encoding.h"
+#include "screen/screen_document.h"
+#include "screen/widget.h"
+#include "ui/editor_workspace.h"
+
+#include <uxtheme.h>
+#include <windowsx.h>
+
+#include <cstring>
+#include <stdexcept>
+
+namespace Editor {
+namespace {
+
+constexpr wchar_t class_name[] = L"Widgets";
+constexpr int check_box_id = 1;
+constexpr int tree_id = 2;
+
+// A 32-bit top-down DIB section holding `pixels` (width x height, 4 bytes each).
+HBITMAP dib_from_pixels(const std::vector<std::uint8_t>& pixels, int width, int height)
+{
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap)
+        std::memcpy(bits, pixels.data(), pixels.size());
+    return bitmap;
+}
+
+} // namespace
+
+class OutlineWindow::Observer : public Screen::EditorObserver {
+public:
+    explicit Observer(OutlineWindow& window) : m_window(window) {}
+    void property_changed(Screen::Widget* widget, int property) override { m_window.property_changed(widget, property); }
+    void selection_changed(Screen::Widget* widget) override { m_window.selection_changed(widget); }
+
+private:
+    OutlineWindow& m_window;
+};
+
+RememberedFrame& OutlineWindow::remembered_frame()
+{
+    static RememberedFrame frame{unplaced, unplaced, 200, 300};
+    return frame;
+}
+
+OutlineWindow::OutlineWindow(Ui::EditorWorkspace& editor) : ToolWindow(remembered_frame()), m_editor(editor) {}
+
+OutlineWindow::~OutlineWindow()
+{
+    // The notifiers hold the observer weakly: once it is gone they skip it.
+    m_observer.reset();
+    if (m_images)
+        ImageList_Destroy(m_images);
+}
+
+OutlineWindow* OutlineWindow::open(Ui::EditorWorkspace& editor)
+{
+    auto window = std::unique_ptr<OutlineWindow>(new OutlineWindow(editor));
+    window->create_floating(L"Outline", 0.15f);
+    window->build(editor.window_name());
+    // From here on the window owns itself.
+    return window.release();
+}
+
+void OutlineWindow::describe_class(WNDCLASSEXW& description)
+{
+    description.lpszClassName = class_name;
+    description.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    description.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+}
+
+void OutlineWindow::build(const std::string& screen_name)
+{
+    m_observer = std::make_shared<Observer>(*this);
+    m_editor.add_observer(m_observer);
+    m_editor.document()->add_observer(m_observer);
+
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    const SIZE client = client_size(m_hwnd);
+    m_check_box = CreateWindowExW(0, L"BUTTON", L"Emphasize Selection", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX | BS_VCENTER,
+                                  0, 0, 0, 0, m_hwnd, reinterpret_cast<HMENU>(check_box_id), instance, nullptr);
+    m_tree = CreateWindowExW(0, WC_TREEVIEWW, L"",
+                             WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_EDITLABELS | TVS_SHOWSELALWAYS | TVS_TRACKSELECT,
+                             0, 0, 0, 0, m_hwnd, reinterpret_cast<HMENU>(tree_id), instance, nullptr);
+    if (!m_check_box || !m_tree)
+        throw std::runtime_error("Cannot create the outline's controls");
+    SendMessageW(m_check_box, WM_SETFONT, SendMessageW(m_tree, WM_GETFONT, 0, 0), TRUE);
+    m_box_size = SIZE{};
+    if (!SendMessageW(m_check_box, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&m_box_size)) || m_box_size.cy <= 0)
+        m_box_size = SIZE{client.cx, 20};
+    if (Ui::EditorWorkspace::emphasize_selection())
+        SendMessageW(m_check_box, BM_SETCHECK, BST_CHECKED, 0);
+    SetWindowTheme(m_tree, L"explorer", nullptr);
+    const LPARAM extended = TVS_EX_NOINDENTSTATE | TVS_EX_AUTOHSCROLL;
+    SendMessageW(m_tree, TVM_SETEXTENDEDSTYLE, extended, extended);
+    on_resized(client.cx, client.cy);
+    load_icons();
+
+    // The screen first, expanded, then its two top-level widgets in the document's order.
+    const std::u16string name = Platform::ansi_to_utf16(screen_name);
+    TVINSERTSTRUCTW insert{};
+    insert.hParent = TVI_ROOT;
+    insert.hInsertAfter = TVI_FIRST;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE | TVIF_PARAM;
+    insert.item.pszText = const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(name.c_str()));
+    insert.item.iImage = insert.item.iSelectedImage = screen_icon;
+    insert.item.state = insert.item.stateMask = TVIS_EXPANDED;
+    insert.item.lParam = 0;
+    auto root = reinterpret_cast<HTREEITEM>(SendMessageW(m_tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+    Screen::ScreenDocument* document = m_editor.document();
+    for (std::size_t i = 0; i < document->child_count(); ++i) {
+        if (auto* widget = dynamic_cast<Screen::Widget*>(document->child(i)))
+            insert_widget(root, widget);
+    }
+    if (Screen::Widget* selected = m_editor.selection())
+        selection_changed(selected);
+
+    UpdateWindow(m_hwnd);
+    ShowWindow(m_hwnd, SW_SHOWNOACTIVATE);
+}
+
+void OutlineWindow::load_icons()
+{
+    // Without the list the tree simply shows no icons; the picture failing to load
+    // raises, as every missing resource does.
+    IWICImagingFactory* wic = m_editor.graphics()->wic_factory.Get();
+    auto source = Images::decode_image(wic, Images::open_png_resource(wic, "WIDGET_TYPES").Get());
+    UINT width = 0, height = 0;
+    App::get_size(source.Get(), &width, &height);
+    auto [picture, bits] = Images::make_dib_section(source.Get());
+    const std::vector<std::uint8_t> strip =
+        outline_icon_strip(static_cast<const std::uint8_t*>(bits), std::size_t{width} * 4, static_cast<int>(width),
+                           static_cast<int>(height));
+    DeleteObject(picture);
+    if (strip.empty())
+        return;
+    m_images = ImageList_Create(icon_size, icon_size, ILC_COLOR32, 2 * icon_count, 0);
+    if (!m_images)
+        return;
+    if (HBITMAP cells = dib_from_pixels(strip, 2 * icon_count * icon_size, icon_size)) {
+        ImageList_Add(m_images, cells, nullptr);
+        DeleteObject(cells);
+    }
+    SendMessageW(m_tree, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(m_images));
+}
+
+void OutlineWindow::insert_widget(HTREEITEM parent, Screen::Widget* widget)
+{
+    const std::u16string name = Platform::ansi_to_utf16(widget->name());
+    // Built faded when not shown; later the fading follows visibility.
+    const int image = outline_image(*widget, !widget->shown());
+    TVINSERTSTRUCTW insert{};
+    insert.hParent = parent;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE | TVIF_PARAM;
+    insert.item.pszText = const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(name.c_str()));
+    insert.item.iImage = insert.item.iSelectedImage = image;
+    insert.item.stateMask = TVIS_EXPANDED;
+    insert.item.state = widget->shown() ? TVIS_EXPANDED : 0;
+    insert.item.lParam = reinterpret_cast<LPARAM>(widget);
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(m_tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+    if (const std::vector<Screen::Widget*>* children = widget->child_widgets()) {
+        // Kept backwards; the outline lists them as the script does.
+        for (auto child = children->rbegin(); child != children->rend(); ++child)
+            insert_widget(item, *child);
+    }
+}
+
+void OutlineWindow::on_resized(int width, int height)
+{
+    if (!m_tree)
+        return;
+    const int box = m_box_size.cy;
+    MoveWindow(m_tree, 0, 0, width, height - box, TRUE);
+    MoveWindow(m_check_box, 2, height - box, width - 2, box, TRUE);
+}
+
+HTREEITEM OutlineWindow::item_of(const Screen::Widget* widget) const
+{
+    // Depth first from the first root item.
+    HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessageW(m_tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    while (item) {
+        TVITEMW data{};
+        data.mask = TVIF_PARAM;
+        data.hItem = item;
+        SendMessageW(m_tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&data));
+        if (reinterpret_cast<const Screen::Widget*>(data.lParam) == widget)
+            return item;
+        HTREEITEM next = reinterpret_cast<HTREEITEM>(SendMessageW(m_tree, TVM_GETNEXTITEM, TVGN_CHILD,
+                                                                  reinterpret_cast<LPARAM>(item)));
+        for (HTREEITEM up = item; !next && up;) {
+            next = reinterpret_cast<HTREEITEM>(SendMessageW(m_tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(up)));
+            if (!next)
+                up = reinterpret_cast<HTREEITEM>(SendMessageW(m_tree, TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(up)));
+        }
+        item = next;
+    }
+    return nullptr;
+}
+
+Screen::Widget* OutlineWindow::widget_of(HTREEITEM item) const
+{
+    if (!item)
+        return nullptr;
+    TVITEMW data{};
+    data.mask = TVIF_PARAM;
+    data.hItem = item;
+    if (!SendMessageW(m_tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&data)))
+        return nullptr;
+    // Items only ever carry widgets of this document, but one may have gone since.
+    return m_editor.document()->live_widget(reinterpret_cast<void*>(data.lParam));
+}
+
+void OutlineWindow::set_image(HTREEITEM item, int image)
+{
+    TVITEMW data{};
+    data.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    data.hItem = item;
+    data.iImage = data.iSelectedImage = image;
+    SendMessageW(m_tree, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&data));
+}
+
+LRESULT OutlineWindow::window_message(UINT message, WPARAM wparam, LPARAM lparam)
+{
+    switch (message) {
+    case WM_NOTIFY: {
+        const auto* header = reinterpret_cast<const NMHDR*>(lparam);
+        if (header->hwndFrom == m_tree) {
+            if (header->code == TVN_SELCHANGEDW)
+                tree_selection_changed(*reinterpret_cast<const NMTREEVIEWW*>(lparam));
+            else if (header->code == NM_DBLCLK)
+                double_clicked();
+            return 0; // the tree's own double-click handling flips the expansion
+        }
+        if (header->hwndFrom == m_check_box && header->code == NM_CUSTOMDRAW) {
+            const auto* draw = reinterpret_cast<const NMCUSTOMDRAW*>(lparam);
+            // No stray background on the translucent window.
+            if (draw->dwDrawStage == CDDS_PREERASE)
+                FillRect(draw->hdc, &draw->rc, GetSysColorBrush(COLOR_WINDOW));
+            return CDRF_DODEFAULT;
+        }
+        break;
+    }
+    case WM_COMMAND:
+        if (reinterpret_cast<HWND>(lparam) == m_check_box && HIWORD(wparam) == BN_CLICKED) {
+            emphasis_clicked();
+            return 0;
+        }
+        break;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        SetBkColor(reinterpret_cast<HDC>(wparam), GetSysColor(COLOR_WINDOW));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+    }
+    return ToolWindow::window_message(message, wparam, lparam);
+}
+
+void OutlineWindow::tree_selection_changed(const NMTREEVIEWW& change)
+{
+    Screen::Widget* widget = widget_of(change.itemNew.hItem);
+    m_editor.select(widget);
+}
+
+void OutlineWindow::double_clicked()
+{
+    TVHITTESTINFO hit{};
+    GetCursorPos(&hit.pt);
+    ScreenToClient(m_tree, &hit.pt);
+    HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessageW(m_tree, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    Screen::Widget* widget = widget_of(item);
+    if (!widget)
+        return;
+    bool visible = !widget->is_visible();
+    if (SendMessageW(m_tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item))) {
+        // Expansion follows visibility: the tree flips it right after this.
+        const UINT state = static_cast<UINT>(SendMessageW(m_tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_EXPANDED));
+        visible = !(state & TVIS_EXPANDED);
+    }
+    widget->set_visible(visible);
+    widget->invalidate();
+    set_image(item, outline_image(*widget, !visible));
+}
+
+void OutlineWindow::emphasis_clicked()
+{
+    const bool checked = SendMessageW(m_check_box, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    if (checked == Ui::EditorWorkspace::emphasize_selection())
+        return;
+    Ui::EditorWorkspace::set_emphasize_selection(checked);
+    Screen::ScreenDocument* document = m_editor.document();
+    document->set_dim(Ui::EditorWorkspace::selection_dim());
+    Screen::Widget* selected = m_editor.selection();
+    if (document->emphasized() != selected)
+        document->set_emphasized(selected);
+    if (selected)
+        document->invalidate();
+}
+
+void OutlineWindow::property_changed(Screen::Widget* widget, int property)
+{
+    if (property != Screen::Property::visible)
+        return;
+    if (HTREEITEM item = item_of(widget))
+        set_image(item, outline_image(*widget, !widget->is_visible()));
+}
+
+void OutlineWindow::selection_changed(Screen::Widget* widget)
+{
+    HTREEITEM current = reinterpret_cast<HTREEITEM>(SendMessageW(m_tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    if (current && widget_of(current) == widget)
+        return;
+    if (HTREEITEM item = item_of(widget))
+        SendMessageW(m_tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+}
+
+} // namespace Editor

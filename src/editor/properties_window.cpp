@@ -1,0 +1,193 @@
+#include "editor/properties_window.h"
+
+#include "editor/prop_tree.h"
+#include "editor/ucs_choice.h"
+#include "editor/widget_rows.h"
+#include "screen/screen_document.h"
+#include "screen/widget.h"
+#include "platform/text_encoding.h"
+#include "ui/editor_workspace.h"
+
+namespace Editor {
+namespace {
+
+constexpr wchar_t class_name[] = L"Properties";
+// The chooser's width when it docks.
+constexpr int chooser_width = 320;
+
+// A row that keeps what is typed and changes nothing else.
+std::unique_ptr<GridRow> plain_row(RowButton button, const std::u16string& value)
+{
+    auto row = std::make_unique<GridRow>(button, true);
+    row->set_value_text(value);
+    return row;
+}
+
+} // namespace
+
+class PropertiesWindow::Observer : public Screen::EditorObserver {
+public:
+    explicit Observer(PropertiesWindow& window) : m_window(window) {}
+    void property_changed(Screen::Widget*, int) override {}
+    void selection_changed(Screen::Widget* widget) override { m_window.show_widget(widget); }
+
+private:
+    PropertiesWindow& m_window;
+};
+
+RememberedFrame& PropertiesWindow::remembered_frame()
+{
+    static RememberedFrame frame{unplaced, unplaced, 250, 300};
+    return frame;
+}
+
+PropertiesWindow::PropertiesWindow(Ui::EditorWorkspace& editor) : ToolWindow(remembered_frame()), m_editor(editor) {}
+
+PropertiesWindow::~PropertiesWindow()
+{
+    m_observer.reset();
+}
+
+PropertiesWindow* PropertiesWindow::open(Ui::EditorWorkspace& editor)
+{
+    auto window = std::unique_ptr<PropertiesWindow>(new PropertiesWindow(editor));
+    window->create_floating(L"Properties", 0.85f);
+    window->build();
+    return window.release();
+}
+
+void PropertiesWindow::describe_class(WNDCLASSEXW& description)
+{
+    description.lpszClassName = class_name;
+    description.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    description.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+}
+
+void PropertiesWindow::build()
+{
+    const SIZE client = client_size(m_hwnd);
+    m_grid = PropTree::create(m_hwnd, 0, 0, client.cx, client.cy);
+    show_widget(m_editor.selection());
+    m_observer = std::make_shared<Observer>(*this);
+    m_editor.add_observer(m_observer);
+    m_editor.document()->add_observer(m_observer);
+}
+
+Screen::Widget* PropertiesWindow::widget() const
+{
+    return m_editor.document()->live_widget(m_widget);
+}
+
+void PropertiesWindow::show_widget(Screen::Widget* widget)
+{
+    m_grid->clear();
+    m_widget = widget;
+    if (!widget) {
+        ShowWindow(m_hwnd, SW_HIDE);
+        return;
+    }
+    // Each row goes in as the first child of its parent: built bottom to top.
+    HTREEITEM group = m_grid->insert_group(u"Widget");
+    m_grid->insert_row(group, u"Tooltip Text", std::make_unique<TextRow>(*widget, TextRow::Field::tooltip,
+                                                                        [this](TextRow& row) { return open_chooser(row); }));
+    Screen::Widget* tooltip_widget = widget->tooltip_widget();
+    m_grid->insert_row(group, u"Tooltip Widget",
+                       plain_row(RowButton::drop_down,
+                                 tooltip_widget ? Platform::ansi_to_utf16(tooltip_widget->name()) : std::u16string()));
+    m_grid->insert_row(group, u"Text", std::make_unique<TextRow>(*widget, TextRow::Field::text,
+                                                                [this](TextRow& row) { return open_chooser(row); }));
+    HTREEITEM rectangle = m_grid->insert_row(group, u"Rectangle", std::make_unique<RectangleRow>(*widget));
+    m_grid->insert_row(rectangle, u"Height", std::make_unique<SizeRow>(*widget, 3));
+    m_grid->insert_row(rectangle, u"Width", std::make_unique<SizeRow>(*widget, 2));
+    m_grid->insert_row(rectangle, u"Y", std::make_unique<PositionRow>(*widget, 1));
+    m_grid->insert_row(rectangle, u"X", std::make_unique<PositionRow>(*widget, 0));
+    m_grid->insert_row(group, u"Style", std::make_unique<StyleRow>(*widget));
+    m_grid->insert_row(group, u"Display", std::make_unique<DisplayRow>(*widget));
+    m_grid->insert_row(group, u"Name", plain_row(RowButton::none, Platform::ansi_to_utf16(widget->name())));
+    m_grid->insert_row(group, u"Type",
+                       plain_row(RowButton::drop_down, widget->type() ? Platform::ansi_to_utf16(*widget->type())
+                                                                      : std::u16string()));
+    m_grid->expand(group, true);
+    m_grid->expand(rectangle, false);
+    ShowWindow(m_hwnd, SW_SHOWNOACTIVATE);
+}
+
+HWND PropertiesWindow::open_chooser(TextRow& row)
+{
+    const Mod::LoadedMod* mod = m_editor.document()->mod();
+    if (!mod)
+        return nullptr;
+    const SIZE client = client_size(m_hwnd);
+    UcsChoice* chooser = UcsChoice::create(m_hwnd, *mod, client.cx, 0, chooser_width, client.cy);
+    // Picks go to the row of the same name in whatever the grid shows by then.
+    const bool tooltip = m_grid->row(u"Tooltip Text") == &row;
+    chooser->set_pick_callback([this, tooltip](const std::u16string& reference) {
+        if (GridRow* target = m_grid->row(tooltip ? u"Tooltip Text" : u"Text"))
+            target->commit(reference);
+    });
+    dock(chooser->hwnd());
+    chooser->preselect(row.value_text());
+    return chooser->hwnd();
+}
+
+void PropertiesWindow::widen(int delta)
+{
+    RECT window{};
+    GetWindowRect(m_hwnd, &window);
+    SetWindowPos(m_hwnd, nullptr, 0, 0, window.right - window.left + delta, window.bottom - window.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void PropertiesWindow::dock(HWND window)
+{
+    if (m_docked) {
+        HWND old = m_docked;
+        const int width = m_docked_width;
+        // Forgotten first, so that its destruction does not shrink the window again.
+        m_docked = nullptr;
+        m_docked_width = 0;
+        DestroyWindow(old);
+        widen(-width);
+    }
+    if (!window)
+        return;
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    const SIZE client = client_size(m_hwnd);
+    m_docked = window;
+    m_docked_width = rect.right - rect.left;
+    SetWindowPos(window, nullptr, client.cx, 0, m_docked_width, client.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    widen(m_docked_width);
+}
+
+void PropertiesWindow::on_resized(int width, int height)
+{
+    if (!m_grid)
+        return;
+    if (m_docked) {
+        RECT grid{};
+        GetWindowRect(m_grid->hwnd(), &grid);
+        const int grid_width = grid.right - grid.left;
+        MoveWindow(m_grid->hwnd(), 0, 0, grid_width, height, TRUE);
+        MoveWindow(m_docked, grid_width, 0, width - grid_width > 0 ? width - grid_width : 0, height, TRUE);
+    } else {
+        MoveWindow(m_grid->hwnd(), 0, 0, width, height, TRUE);
+    }
+}
+
+LRESULT PropertiesWindow::window_message(UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (message == WM_DESTROY)
+        m_closing = true;
+    if (message == WM_PARENTNOTIFY && LOWORD(wparam) == WM_DESTROY && m_docked && !m_closing &&
+        reinterpret_cast<HWND>(lparam) == m_docked) {
+        const int width = m_docked_width;
+        m_docked = nullptr;
+        m_docked_width = 0;
+        widen(-width);
+        return 0;
+    }
+    return ToolWindow::window_message(message, wparam, lparam);
+}
+
+} // namespace Editor

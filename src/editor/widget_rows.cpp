@@ -1,0 +1,278 @@
+#include "editor/widget_rows.h"
+
+#include "platform/text_encoding.h"
+#include "screen/screen_document.h"
+#include "screen/widget.h"
+
+namespace Editor {
+
+class WidgetBinding::Listener : public Screen::EditorObserver {
+public:
+    Listener(Screen::Widget* widget, int property, std::function<void()> refresh)
+        : m_widget(widget), m_property(property), m_refresh(std::move(refresh))
+    {
+    }
+    void property_changed(Screen::Widget* widget, int property) override
+    {
+        if (widget == m_widget && property == m_property)
+            m_refresh();
+    }
+    void selection_changed(Screen::Widget*) override {}
+
+private:
+    Screen::Widget* m_widget;
+    int m_property;
+    std::function<void()> m_refresh;
+};
+
+WidgetBinding::WidgetBinding(Screen::Widget& widget, GridRow& row, int property, std::function<void()> refresh)
+    : m_widget(&widget)
+{
+    if (property != 0) {
+        m_listener = std::make_shared<Listener>(&widget, property, [&row, refresh = std::move(refresh)] {
+            refresh();
+            row.repaint();
+        });
+        widget.screen()->add_observer(m_listener);
+    }
+}
+
+Screen::Widget* WidgetBinding::widget() const
+{
+    return m_widget->screen()->live_widget(m_widget);
+}
+
+RectangleValue rectangle_of(const Screen::Widget& widget)
+{
+    return {widget.x(), widget.y(), widget.width(), widget.height()};
+}
+
+void set_rectangle(Screen::Widget& widget, const RectangleValue& r)
+{
+    widget.set_bounds(r.x, r.y, r.width, r.height);
+}
+
+// Display
+
+DisplayRow::DisplayRow(Screen::Widget& widget)
+    : ChoiceRow({u"Hidden", u"Visible"}, widget.is_visible() ? 1 : 0),
+      m_binding(widget, *this, Screen::Property::visible, [this] { refresh(); })
+{
+    m_button = RowButton::drop_down;
+}
+
+void DisplayRow::on_chosen(int index)
+{
+    if (Screen::Widget* widget = m_binding.widget()) {
+        widget->set_visible(index == 1);
+        widget->invalidate();
+    }
+}
+
+void DisplayRow::refresh()
+{
+    if (Screen::Widget* widget = m_binding.widget())
+        set_entries(m_entries, widget->is_visible() ? 1 : 0);
+}
+
+// Style
+
+StyleRow::StyleRow(Screen::Widget& widget)
+    : ChoiceRow({}, -1), m_binding(widget, *this, Screen::Property::style, [this] { refresh(); })
+{
+    m_button = RowButton::drop_down;
+    refresh();
+}
+
+void StyleRow::refresh()
+{
+    if (Screen::Widget* widget = m_binding.widget())
+        m_value_text = style_text(widget->style_sheet(), widget->style_name());
+}
+
+void StyleRow::fill_entries()
+{
+    Screen::Widget* widget = m_binding.widget();
+    m_styles.clear();
+    if (widget && widget->type())
+        m_styles = widget->screen()->styles_for_type(*widget->type());
+    // Sorted as the entries are, so that an entry's index names its style.
+    std::vector<std::u16string> entries = style_entries(m_styles);
+    std::vector<Screen::StyleName> ordered;
+    ordered.reserve(m_styles.size());
+    for (const std::u16string& entry : entries) {
+        for (const Screen::StyleName& name : m_styles) {
+            if (style_text(name.first, name.second) == entry) {
+                ordered.push_back(name);
+                break;
+            }
+        }
+    }
+    m_styles = std::move(ordered);
+    int current = -1;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i] == m_value_text)
+            current = static_cast<int>(i);
+    }
+    const std::u16string value = m_value_text;
+    set_entries(std::move(entries), current);
+    m_value_text = value;
+}
+
+void StyleRow::on_chosen(int index)
+{
+    Screen::Widget* widget = m_binding.widget();
+    if (!widget || index < 0 || static_cast<std::size_t>(index) >= m_styles.size())
+        return;
+    const Screen::StyleName& name = m_styles[static_cast<std::size_t>(index)];
+    widget->set_style(name.first, name.second);
+}
+
+// Rectangle
+
+RectangleRow::RectangleRow(Screen::Widget& widget)
+    : GridRow(RowButton::none, true), m_binding(widget, *this, Screen::Property::rectangle, [this] { refresh(); })
+{
+    refresh();
+}
+
+void RectangleRow::refresh()
+{
+    if (Screen::Widget* widget = m_binding.widget())
+        m_value_text = format_rectangle(rectangle_of(*widget));
+}
+
+void RectangleRow::commit(const std::u16string& text)
+{
+    if (Screen::Widget* widget = m_binding.widget())
+        set_rectangle(*widget, parse_rectangle(text));
+}
+
+// X, Y
+
+PositionRow::PositionRow(Screen::Widget& widget, int component)
+    : GridRow(RowButton::none, true), m_binding(widget, *this, Screen::Property::rectangle, [this] { refresh(); }),
+      m_component(component)
+{
+    refresh();
+}
+
+void PositionRow::refresh()
+{
+    if (Screen::Widget* widget = m_binding.widget())
+        m_value_text = format_number(m_component == 0 ? widget->x() : widget->y());
+}
+
+void PositionRow::commit(const std::u16string& text)
+{
+    Screen::Widget* widget = m_binding.widget();
+    if (!widget)
+        return;
+    RectangleValue rectangle = rectangle_of(*widget);
+    (m_component == 0 ? rectangle.x : rectangle.y) = parse_number(text);
+    set_rectangle(*widget, rectangle);
+}
+
+// Width, Height
+
+namespace {
+
+constexpr char16_t style_default[] = u"Style Default";
+
+float size_component(const Screen::Widget& widget, int component)
+{
+    return component == 2 ? widget.width() : widget.height();
+}
+
+} // namespace
+
+SizeRow::SizeRow(Screen::Widget& widget, int component)
+    : ChoiceRow({}, -1, true), m_binding(widget, *this, Screen::Property::rectangle, [this] { refresh(); }),
+      m_component(component)
+{
+    m_button = RowButton::drop_down;
+    refresh();
+}
+
+void SizeRow::refresh()
+{
+    if (Screen::Widget* widget = m_binding.widget())
+        m_value_text = widget->size_from_style() ? std::u16string(style_default)
+                                                 : format_number(size_component(*widget, m_component));
+}
+
+void SizeRow::fill_entries()
+{
+    Screen::Widget* widget = m_binding.widget();
+    if (!widget)
+        return;
+    set_entries({format_number(size_component(*widget, m_component)), style_default}, widget->size_from_style() ? 1 : 0);
+}
+
+void SizeRow::on_chosen(int index)
+{
+    if (Screen::Widget* widget = m_binding.widget()) {
+        widget->set_size_from_style(index == 1);
+        refresh();
+        repaint();
+    }
+}
+
+void SizeRow::commit(const std::u16string& text)
+{
+    Screen::Widget* widget = m_binding.widget();
+    if (!widget)
+        return;
+    if (widget->size_from_style())
+        widget->set_size_from_style(false);
+    const float value = parse_number(text);
+    if (value != size_component(*widget, m_component)) {
+        RectangleValue rectangle = rectangle_of(*widget);
+        (m_component == 2 ? rectangle.width : rectangle.height) = value;
+        set_rectangle(*widget, rectangle);
+    }
+    refresh();
+    repaint();
+}
+
+// Text, Tooltip Text
+
+TextRow::TextRow(Screen::Widget& widget, Field field, ChooserOpener open_chooser)
+    : GridRow(RowButton::side_panel, true),
+      m_binding(widget, *this, field == Field::text ? Screen::Property::text : Screen::Property::tooltip_text,
+                [this] { refresh(); }),
+      m_field(field), m_open_chooser(std::move(open_chooser))
+{
+    refresh();
+}
+
+void TextRow::refresh()
+{
+    Screen::Widget* widget = m_binding.widget();
+    if (!widget)
+        return;
+    if (m_field == Field::text)
+        m_value_text = widget->text() ? Platform::ansi_to_utf16(*widget->text()) : std::u16string();
+    else
+        m_value_text = Platform::ansi_to_utf16(widget->tooltip());
+}
+
+HWND TextRow::open_popup(HWND)
+{
+    return m_open_chooser ? m_open_chooser(*this) : nullptr;
+}
+
+void TextRow::commit(const std::u16string& text)
+{
+    m_value_text = text;
+    Screen::Widget* widget = m_binding.widget();
+    if (!widget)
+        return;
+    const std::string narrow = Platform::utf16_to_ansi(text);
+    if (m_field == Field::text)
+        widget->set_text(narrow);
+    else
+        widget->set_tooltip(narrow);
+}
+
+} // namespace Editor

@@ -1,0 +1,307 @@
+// The Properties window over a real editor: its rows and their values, editing through
+// the rows, the rows following changes made elsewhere, and the docked chooser.
+
+#include "editor/choice_row.h"
+#include "editor/outline_window.h"
+#include "editor/prop_tree.h"
+#include "editor/properties_window.h"
+#include "editor/ucs_choice.h"
+
+#include "editor_win/editor_fixture.h"
+
+#include <commctrl.h>
+
+using namespace EditorTests;
+using Editor::GridRow;
+using Editor::PropertiesWindow;
+
+namespace {
+
+class PropertiesTest : public EditorFixture {
+protected:
+    void SetUp() override
+    {
+        EditorFixture::SetUp();
+        installation.write("Main\\Locale\\english\\main.ucs",
+                           std::string("\xFF\xFE", 2) + utf16("100\tPlay the game\r\n101\tQuit\r\n250\tOptions\r\n"));
+        PropertiesWindow::remembered_frame() = Editor::RememberedFrame{Editor::unplaced, Editor::unplaced, 250, 300};
+        Editor::OutlineWindow::remembered_frame() = Editor::RememberedFrame{Editor::unplaced, Editor::unplaced, 200, 300};
+        Ui::EditorWorkspace::set_emphasize_selection(true);
+    }
+    void TearDown() override
+    {
+        delete outline.get();
+        delete properties.get();
+    }
+
+    static std::string utf16(const std::string& ascii)
+    {
+        std::string bytes;
+        for (char c : ascii) {
+            bytes.push_back(c);
+            bytes.push_back('\0');
+        }
+        return bytes;
+    }
+
+    PropertiesWindow* open_properties()
+    {
+        if (!workspace)
+            open_editor();
+        properties = Gfx::WindowLink<PropertiesWindow>(PropertiesWindow::open(*workspace));
+        return properties.get();
+    }
+
+    Editor::PropTree* grid() const { return properties.get()->grid(); }
+    GridRow* row(const char16_t* name) const { return grid()->row(name); }
+    std::u16string value(const char16_t* name) const
+    {
+        GridRow* found = row(name);
+        return found ? found->value_text() : u"(no row)";
+    }
+
+    std::wstring text_of(HTREEITEM item) const
+    {
+        wchar_t buffer[256] = {};
+        TVITEMW data{};
+        data.mask = TVIF_TEXT;
+        data.hItem = item;
+        data.pszText = buffer;
+        data.cchTextMax = 256;
+        TreeView_GetItem(grid()->tree(), &data);
+        return buffer;
+    }
+
+    std::vector<std::wstring> children_of(HTREEITEM item) const
+    {
+        std::vector<std::wstring> names;
+        for (HTREEITEM child = TreeView_GetChild(grid()->tree(), item); child;
+             child = TreeView_GetNextSibling(grid()->tree(), child))
+            names.push_back(text_of(child));
+        return names;
+    }
+
+    int client_width() const { return Editor::client_size(properties.get()->hwnd()).cx; }
+
+    Gfx::WindowLink<PropertiesWindow> properties;
+    Gfx::WindowLink<Editor::OutlineWindow> outline;
+};
+
+} // namespace
+
+TEST_F(PropertiesTest, HiddenWithoutASelectionAndShownBesideTheEditorWithOne)
+{
+    open_properties();
+    HWND hwnd = properties.get()->hwnd();
+    EXPECT_FALSE(IsWindowVisible(hwnd));
+    RECT editor{};
+    GetWindowRect(window->hwnd(), &editor);
+    const Editor::WindowPosition expected =
+        Editor::place_over(editor.left, editor.top, editor.right, editor.bottom, 250, 300, 0.85f);
+    workspace->select(widget("label"));
+    EXPECT_TRUE(IsWindowVisible(hwnd));
+    EXPECT_NE(GetForegroundWindow(), hwnd) << "shown without activating";
+    RECT placed{};
+    GetWindowRect(hwnd, &placed);
+    EXPECT_EQ(placed.left, expected.x);
+    EXPECT_EQ(placed.top, expected.y);
+
+    SetWindowPos(hwnd, nullptr, 60, 70, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    workspace->select(nullptr);
+    EXPECT_FALSE(IsWindowVisible(hwnd));
+    EXPECT_EQ(grid()->row(u"Name"), nullptr) << "no rows without a widget";
+    workspace->select(widget("first"));
+    EXPECT_TRUE(IsWindowVisible(hwnd));
+    GetWindowRect(hwnd, &placed);
+    EXPECT_EQ(placed.left, 60) << "again where it was left";
+    EXPECT_EQ(placed.top, 70);
+}
+
+TEST_F(PropertiesTest, ShowsEveryRowOfTheWidgetInOrder)
+{
+    open_editor();
+    workspace->select(widget("first"));
+    open_properties();
+    HTREEITEM group = TreeView_GetRoot(grid()->tree());
+    EXPECT_EQ(text_of(group), L"Widget");
+    EXPECT_EQ(children_of(group), (std::vector<std::wstring>{L"Type", L"Name", L"Display", L"Style", L"Rectangle",
+                                                              L"Text", L"Tooltip Widget", L"Tooltip Text"}));
+    HTREEITEM rectangle = row(u"Rectangle")->item();
+    EXPECT_EQ(children_of(rectangle), (std::vector<std::wstring>{L"X", L"Y", L"Width", L"Height"}));
+    EXPECT_FALSE(TreeView_GetItemState(grid()->tree(), rectangle, TVIS_EXPANDED) & TVIS_EXPANDED);
+    EXPECT_TRUE(TreeView_GetItemState(grid()->tree(), group, TVIS_EXPANDED) & TVIS_EXPANDED);
+
+    EXPECT_EQ(value(u"Type"), u"Button");
+    EXPECT_EQ(value(u"Name"), u"first");
+    EXPECT_EQ(value(u"Display"), u"Visible");
+    EXPECT_EQ(value(u"Style"), u"UIStyles (Small)");
+    EXPECT_EQ(value(u"Rectangle"), u"[0.1, 0.1, 0.1, 0.1]");
+    EXPECT_EQ(value(u"X"), u"0.1");
+    EXPECT_EQ(value(u"Width"), u"Style Default");
+    EXPECT_EQ(value(u"Text"), u"");
+    EXPECT_EQ(value(u"Tooltip Widget"), u"");
+    EXPECT_EQ(row(u"Display")->button(), Editor::RowButton::drop_down);
+    EXPECT_EQ(row(u"Text")->button(), Editor::RowButton::side_panel);
+    EXPECT_FALSE(row(u"Display")->editable());
+    EXPECT_TRUE(row(u"Name")->editable());
+
+    workspace->select(widget("label"));
+    EXPECT_EQ(value(u"Style"), u"(None)");
+    EXPECT_EQ(value(u"Width"), u"0.3");
+    EXPECT_EQ(value(u"Text"), u"$100");
+}
+
+TEST_F(PropertiesTest, RectangleTextsAreReadAsFarAsTheyGo)
+{
+    open_editor();
+    Screen::Widget* label = widget("label");
+    workspace->select(label);
+    open_properties();
+    auto recorder = std::make_shared<Recorder>();
+    workspace->document()->add_observer(recorder);
+
+    row(u"Rectangle")->commit(u"5");
+    EXPECT_EQ(label->x(), 5.0f);
+    EXPECT_EQ(label->y(), 0.0f);
+    EXPECT_EQ(label->width(), 1.0f);
+    EXPECT_EQ(label->height(), 1.0f);
+    EXPECT_EQ(value(u"X"), u"5") << "the component rows follow";
+    EXPECT_EQ(value(u"Height"), u"1");
+    ASSERT_FALSE(recorder->properties.empty());
+    EXPECT_EQ(recorder->properties.back().second, Screen::Property::rectangle);
+
+    row(u"Rectangle")->commit(u"[0.25, 0.5, 0.125, 0.0625]");
+    EXPECT_EQ(value(u"Rectangle"), u"[0.25, 0.5, 0.125, 0.0625]");
+
+    row(u"X")->commit(u"no number");
+    EXPECT_EQ(label->x(), 0.0f);
+    EXPECT_EQ(label->y(), 0.5f) << "the rest stays";
+    row(u"Y")->commit(u"0.75");
+    EXPECT_EQ(label->y(), 0.75f);
+    EXPECT_EQ(value(u"Rectangle"), u"[0, 0.75, 0.125, 0.0625]");
+}
+
+TEST_F(PropertiesTest, SizesSwitchBetweenANumberAndTheStyleDefault)
+{
+    open_editor();
+    Screen::Widget* first = widget("first");
+    workspace->select(first);
+    open_properties();
+    ASSERT_TRUE(first->size_from_style());
+    row(u"Width")->commit(u"0.5");
+    EXPECT_FALSE(first->size_from_style());
+    EXPECT_EQ(first->width(), 0.5f);
+    EXPECT_EQ(value(u"Width"), u"0.5");
+    EXPECT_EQ(value(u"Height"), u"0.1");
+
+    auto* width = dynamic_cast<Editor::ChoiceRow*>(row(u"Width"));
+    ASSERT_NE(width, nullptr);
+    HWND list = width->open_popup(grid()->tree());
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(width->entries(), (std::vector<std::u16string>{u"0.5", u"Style Default"}));
+    EXPECT_EQ(width->current(), 0);
+    width->commit_entry(1);
+    EXPECT_TRUE(first->size_from_style());
+    EXPECT_EQ(first->width(), 0.1f);
+    EXPECT_EQ(value(u"Width"), u"Style Default");
+    EXPECT_EQ(value(u"Height"), u"Style Default");
+    DestroyWindow(list);
+}
+
+TEST_F(PropertiesTest, DisplayFollowsTheOutlineAndSetsVisibility)
+{
+    open_editor();
+    Screen::Widget* label = widget("label");
+    workspace->select(label);
+    open_properties();
+    outline = Gfx::WindowLink<Editor::OutlineWindow>(Editor::OutlineWindow::open(*workspace));
+    EXPECT_EQ(value(u"Display"), u"Visible");
+
+    label->set_visible(false); // as the outline's double-click does
+    EXPECT_EQ(value(u"Display"), u"Hidden");
+
+    auto* display = dynamic_cast<Editor::ChoiceRow*>(row(u"Display"));
+    ASSERT_NE(display, nullptr);
+    display->commit_entry(1);
+    EXPECT_TRUE(label->is_visible());
+    EXPECT_EQ(value(u"Display"), u"Visible");
+    // The outline heard it too: its icon is no longer faded.
+    TVITEMW data{};
+    data.mask = TVIF_IMAGE;
+    data.hItem = outline.get()->item_of(label);
+    TreeView_GetItem(outline.get()->tree(), &data);
+    EXPECT_EQ(data.iImage, 1);
+}
+
+TEST_F(PropertiesTest, TheStyleListOffersTheTypesStylesAndChoosingOneRestyles)
+{
+    open_editor();
+    Screen::Widget* first = widget("first");
+    workspace->select(first);
+    open_properties();
+    auto* style = dynamic_cast<Editor::ChoiceRow*>(row(u"Style"));
+    ASSERT_NE(style, nullptr);
+    HWND list = style->open_popup(grid()->tree());
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(style->entries(), (std::vector<std::u16string>{u"UIStyles (big)", u"UIStyles (Small)"}));
+    EXPECT_EQ(style->current(), 1);
+    style->commit_entry(0);
+    EXPECT_EQ(*first->style_name(), "big");
+    EXPECT_EQ(first->width(), 0.4f) << "the style's size";
+    EXPECT_EQ(value(u"Style"), u"UIStyles (big)");
+    EXPECT_EQ(value(u"Width"), u"Style Default");
+    DestroyWindow(list);
+}
+
+TEST_F(PropertiesTest, TextsAreTypedOrPickedFromTheDockedChooser)
+{
+    open_editor();
+    Screen::Widget* label = widget("label");
+    workspace->select(label);
+    open_properties();
+    row(u"Text")->commit(u"Caf\u00e9");
+    EXPECT_EQ(*label->text(), "Caf\xe9");
+    row(u"Tooltip Text")->commit(u"$101");
+    EXPECT_EQ(label->tooltip(), "$101");
+
+    const int width = client_width();
+    HWND chooser = row(u"Text")->open_popup(grid()->tree());
+    ASSERT_NE(chooser, nullptr);
+    EXPECT_EQ(properties.get()->docked(), chooser);
+    const int docked = properties.get()->docked_width();
+    EXPECT_GT(docked, 0);
+    EXPECT_EQ(client_width(), width + docked);
+    RECT rect{};
+    GetWindowRect(chooser, &rect);
+    POINT corner{rect.left, rect.top};
+    ScreenToClient(properties.get()->hwnd(), &corner);
+    EXPECT_EQ(corner.x, width) << "at the right edge";
+    EXPECT_EQ(corner.y, 0);
+
+    // Opening it again replaces it rather than widening twice.
+    HWND second = row(u"Tooltip Text")->open_popup(grid()->tree());
+    EXPECT_FALSE(IsWindow(chooser));
+    EXPECT_EQ(properties.get()->docked(), second);
+    EXPECT_EQ(client_width(), width + docked);
+
+    // A pick goes to the row that opened it.
+    auto* choice = reinterpret_cast<Editor::UcsChoice*>(GetWindowLongPtrW(second, GWLP_USERDATA));
+    ASSERT_NE(choice, nullptr);
+    SendMessageW(choice->search_box(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"options"));
+    ASSERT_EQ(choice->shown(), (std::vector<std::int32_t>{250}));
+    // Activation takes the selected item (Wine's keyboard activation names none).
+    ListView_SetItemState(choice->list(), 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    NMITEMACTIVATE activate{};
+    activate.hdr.hwndFrom = choice->list();
+    activate.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(choice->list()));
+    activate.hdr.code = LVN_ITEMACTIVATE;
+    activate.iItem = 0;
+    SendMessageW(second, WM_NOTIFY, activate.hdr.idFrom, reinterpret_cast<LPARAM>(&activate));
+    EXPECT_EQ(label->tooltip(), "$250");
+    EXPECT_EQ(value(u"Tooltip Text"), u"$250");
+
+    // Closing the chooser gives the width back.
+    DestroyWindow(second);
+    EXPECT_EQ(properties.get()->docked(), nullptr);
+    EXPECT_EQ(client_width(), width);
+}
