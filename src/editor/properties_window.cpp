@@ -8,6 +8,8 @@
 #include "platform/text_encoding.h"
 #include "ui/editor_workspace.h"
 
+#include <algorithm>
+
 namespace Editor {
 namespace {
 
@@ -81,6 +83,7 @@ Screen::Widget* PropertiesWindow::widget() const
 void PropertiesWindow::show_widget(Screen::Widget* widget)
 {
     m_grid->clear();
+    m_docked_row = nullptr; // the rows are gone; a docked chooser stays
     m_widget = widget;
     if (!widget) {
         ShowWindow(m_hwnd, SW_HIDE);
@@ -117,6 +120,11 @@ HWND PropertiesWindow::open_chooser(TextRow& row)
     const Mod::LoadedMod* mod = m_editor.document()->mod();
     if (!mod)
         return nullptr;
+    // The button of the row whose chooser is open closes it again.
+    if (m_docked && m_docked_row == &row) {
+        dock(nullptr);
+        return nullptr;
+    }
     const SIZE client = client_size(m_hwnd);
     UcsChoice* chooser = UcsChoice::create(m_hwnd, *mod, client.cx, 0, chooser_width, client.cy);
     // Picks go to the row of the same name in whatever the grid shows by then.
@@ -126,6 +134,7 @@ HWND PropertiesWindow::open_chooser(TextRow& row)
             target->commit(reference);
     });
     dock(chooser->hwnd());
+    m_docked_row = &row;
     chooser->preselect(row.value_text());
     return chooser->hwnd();
 }
@@ -134,8 +143,22 @@ void PropertiesWindow::widen(int delta)
 {
     RECT window{};
     GetWindowRect(m_hwnd, &window);
-    SetWindowPos(m_hwnd, nullptr, 0, 0, window.right - window.left + delta, window.bottom - window.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const int width = window.right - window.left + delta;
+    int x = window.left;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (delta > 0 && GetMonitorInfoW(MonitorFromWindow(m_hwnd, MONITOR_DEFAULTTONEAREST), &monitor) &&
+        x + width > monitor.rcWork.right) {
+        // Widened past the screen's edge, the chooser would open out of sight: the
+        // window moves left as far as it must, and back when the chooser goes.
+        x = std::max(static_cast<int>(monitor.rcWork.left), static_cast<int>(monitor.rcWork.right) - width);
+        m_left_before_docking = window.left;
+    } else if (delta < 0 && m_left_before_docking) {
+        x = *m_left_before_docking;
+        m_left_before_docking.reset();
+    }
+    SetWindowPos(m_hwnd, nullptr, x, window.top, width, window.bottom - window.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE | (x == window.left ? SWP_NOMOVE : 0));
 }
 
 void PropertiesWindow::dock(HWND window)

@@ -7,6 +7,7 @@
 #include "screen/editor_observer.h"
 
 #include <memory>
+#include <optional>
 
 namespace Screen {
 class Widget;
@@ -36,7 +37,8 @@ public:
     // resizing it) for a widget, hides it for none.
     void show_widget(Screen::Widget* widget);
     // Docks `window` (a child of this one) at the right edge, replacing the one docked
-    // before, and widens the window by its width.
+    // before, and widens the window by its width; null undocks. A window widened past
+    // the screen's edge moves left until the chooser goes.
     void dock(HWND window);
 
     PropTree* grid() const { return m_grid; }
@@ -64,6 +66,9 @@ private:
     Screen::Widget* m_widget = nullptr;
     HWND m_docked = nullptr;
     int m_docked_width = 0;
+    // The row that opened the docked chooser, while the grid still shows it.
+    const TextRow* m_docked_row = nullptr;
+    std::optional<int> m_left_before_docking;
     bool m_closing = false;
 };
 

@@ -3,6 +3,38 @@
 #include "app/mouse_entry_tracker.h"
 
 namespace Editor {
+namespace {
+
+constexpr DWORD floating_ex_style = WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE | WS_EX_TOPMOST;
+constexpr DWORD floating_style = WS_POPUP | WS_CAPTION | WS_THICKFRAME;
+
+bool running_under_wine()
+{
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+// Wine (8, on X without a compositor) leaves a window made after a Direct2D window has
+// presented black wherever it lies over that window. There the tool windows go into
+// the free space beside the editor when the screen has room: the outline (placed near
+// the editor's left) at its near end, the grid (placed near its right) at the far end.
+bool beside_under_wine(const RECT& active, std::int32_t width, RECT& area)
+{
+    if (!running_under_wine())
+        return false;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (!GetMonitorInfoW(MonitorFromRect(&active, MONITOR_DEFAULTTONEAREST), &monitor) ||
+        monitor.rcWork.right - active.right < width)
+        return false;
+    // The rule places the client width; the frame must fit on the screen too.
+    RECT frame{0, 0, width, 0};
+    AdjustWindowRectEx(&frame, floating_style, FALSE, floating_ex_style);
+    area = RECT{active.right, active.top, monitor.rcWork.right - (frame.right - frame.left - width), active.bottom};
+    return true;
+}
+
+} // namespace
 
 SIZE client_size(HWND hwnd)
 {
@@ -17,14 +49,16 @@ void ToolWindow::create_floating(const wchar_t* title, float fraction)
         RECT active{};
         HWND owner = GetActiveWindow();
         if (owner && GetWindowRect(owner, &active)) {
-            const WindowPosition at = place_over(active.left, active.top, active.right, active.bottom,
-                                                 m_frame->width, m_frame->height, fraction);
+            RECT area = active;
+            if (beside_under_wine(active, m_frame->width, area))
+                fraction = fraction < 0.5f ? 0.0f : 1.0f;
+            const WindowPosition at = place_over(area.left, area.top, area.right, area.bottom, m_frame->width,
+                                                 m_frame->height, fraction);
             m_frame->x = at.x;
             m_frame->y = at.y;
         }
     }
-    create(m_frame->width, WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE | WS_EX_TOPMOST, title,
-           WS_POPUP | WS_CAPTION | WS_THICKFRAME, m_frame->x, m_frame->y, m_frame->height, nullptr);
+    create(m_frame->width, floating_ex_style, title, floating_style, m_frame->x, m_frame->y, m_frame->height, nullptr);
     SetLayeredWindowAttributes(m_hwnd, 0, resting_alpha, LWA_ALPHA);
     InvalidateRect(m_hwnd, nullptr, TRUE);
 }

@@ -26,21 +26,23 @@ bool lists_as_child(const Screen::Widget& parent, const Screen::Widget* widget)
     return children && std::find(children->begin(), children->end(), widget) != children->end();
 }
 
-// By rectangles, not by what the game would let the pointer hit: a label or an empty
-// group takes no input in the game, but is picked here all the same. Children are
-// searched first, front to back, also where they reach outside their parent.
-Screen::Widget* deepest_shown_widget(Screen::Widget& widget, float x, float y)
+// By rectangles, not by what the game would let the pointer hit: a label takes no input
+// in the game, but is picked here all the same. Children are searched first, front to
+// back, also where they reach outside their parent. A group that draws nothing of its
+// own is taken only with `groups`: screens lay full-screen groups over everything.
+Screen::Widget* deepest_shown_widget(Screen::Widget& widget, float x, float y, bool groups)
 {
     if (!widget.shown())
         return nullptr;
     const Point local = to_local(widget.transform(), x, y);
     for (std::size_t i = 0; i < widget.child_count(); ++i) {
         if (auto* child = dynamic_cast<Screen::Widget*>(widget.child(i))) {
-            if (Screen::Widget* found = deepest_shown_widget(*child, local.x, local.y))
+            if (Screen::Widget* found = deepest_shown_widget(*child, local.x, local.y, groups))
                 return found;
         }
     }
-    return widget.covers(local.x, local.y) ? &widget : nullptr;
+    const bool bare_group = widget.child_widgets() && widget.art().empty();
+    return (groups || !bare_group) && widget.covers(local.x, local.y) ? &widget : nullptr;
 }
 
 } // namespace
@@ -178,9 +180,11 @@ float EditorWorkspace::selection_dim()
 Screen::Widget* EditorWorkspace::widget_at(Screen::ScreenDocument& document, float x, float y)
 {
     Screen::Widget* widget = nullptr;
-    for (std::size_t i = 0; i < document.child_count() && !widget; ++i) {
-        if (auto* child = dynamic_cast<Screen::Widget*>(document.child(i)))
-            widget = deepest_shown_widget(*child, x, y);
+    for (bool groups : {false, true}) {
+        for (std::size_t i = 0; i < document.child_count() && !widget; ++i) {
+            if (auto* child = dynamic_cast<Screen::Widget*>(document.child(i)))
+                widget = deepest_shown_widget(*child, x, y, groups);
+        }
     }
     // A composite's parts are not listed as children: the widget they belong to is.
     while (widget) {

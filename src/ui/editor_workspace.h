@@ -90,8 +90,9 @@ public:
     static float selection_dim();
 
     // What a click at (x, y) in `document`'s own units picks: the deepest shown widget
-    // whose rectangle holds the point, or the widget a composite part belongs to; null
-    // over nothing.
+    // whose rectangle holds the point (a group drawing nothing of its own only when no
+    // other widget is there), or the widget a composite part belongs to; null over
+    // nothing.
     static Screen::Widget* widget_at(Screen::ScreenDocument& document, float x, float y);
 
     Screen::ScreenDocument* document() const { return m_document; }

@@ -60,7 +60,8 @@ protected:
         mod.wait_until_loaded(10000);
     }
 
-    // Opens the window (1000 x 700 at (100, 50)) with a workspace filling it.
+    // Opens the window (1000 x 700 at (100, 50)) with a workspace filling it; the display
+    // has no room beside it, so tool windows go over it under Wine too.
     Ui::EditorWorkspace* open_editor()
     {
         if (!mod_loaded) {

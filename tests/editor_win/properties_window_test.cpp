@@ -304,4 +304,35 @@ TEST_F(PropertiesTest, TextsAreTypedOrPickedFromTheDockedChooser)
     DestroyWindow(second);
     EXPECT_EQ(properties.get()->docked(), nullptr);
     EXPECT_EQ(client_width(), width);
+
+    // The button of the row whose chooser is open closes it again.
+    HWND third = row(u"Text")->open_popup(grid()->tree());
+    ASSERT_TRUE(IsWindow(third));
+    EXPECT_EQ(row(u"Text")->open_popup(grid()->tree()), nullptr);
+    EXPECT_FALSE(IsWindow(third));
+    EXPECT_EQ(client_width(), width);
+}
+
+TEST_F(PropertiesTest, AChooserDockedAtTheScreensEdgeMovesTheWindowInUntilItCloses)
+{
+    open_editor();
+    workspace->select(widget("label"));
+    open_properties();
+    HWND hwnd = properties.get()->hwnd();
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &monitor);
+    RECT rect{};
+    GetWindowRect(hwnd, &rect);
+    const int left = monitor.rcWork.right - (rect.right - rect.left) - 10;
+    SetWindowPos(hwnd, nullptr, left, 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    ASSERT_NE(row(u"Text")->open_popup(grid()->tree()), nullptr);
+    GetWindowRect(hwnd, &rect);
+    EXPECT_EQ(rect.right, monitor.rcWork.right) << "in just far enough to show the chooser";
+    EXPECT_LT(rect.left, left);
+    EXPECT_EQ(rect.top, 80);
+    row(u"Text")->open_popup(grid()->tree());
+    GetWindowRect(hwnd, &rect);
+    EXPECT_EQ(rect.left, left) << "back where the user left it";
 }

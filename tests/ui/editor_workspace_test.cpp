@@ -350,6 +350,27 @@ TEST_F(WorkspaceTest, ClicksPickTheDeepestWidgetButNeverACompositesPart)
     EXPECT_EQ(name_at(1.5f, 0.5f), "(none)");
 }
 
+TEST_F(WorkspaceTest, AGroupLaidOverTheScreenDoesNotHideWhatLiesUnderIt)
+{
+    write_screen(R"(Screen = { Widgets = { type = 'Group', name = 'screen', position = {0, 0}, size = {1, 1}, Children = {
+        { type = 'TextLabel', name = 'title', position = {0.1, 0.1}, size = {0.5, 0.1} },
+        { type = 'Group', name = 'overlay', position = {0, 0}, size = {1, 1}, Children = {
+            { type = 'Button', name = 'card', position = {0.1, 0.7}, size = {0.2, 0.2} },
+        } },
+        { type = 'Group', name = 'framed', position = {0.6, 0.1}, size = {0.3, 0.3},
+          Presentation = { Art = { { type = 'Rectangle' } } }, Children = {} },
+    } } })");
+    auto workspace = open();
+    auto name_at = [&](float x, float y) {
+        Screen::Widget* widget = EditorWorkspace::widget_at(*workspace->document(), x, y);
+        return widget ? widget->name() : std::string("(none)");
+    };
+    EXPECT_EQ(name_at(0.2f, 0.15f), "title") << "under the bare overlay";
+    EXPECT_EQ(name_at(0.15f, 0.75f), "card");
+    EXPECT_EQ(name_at(0.7f, 0.2f), "framed") << "a group that draws is picked like any widget";
+    EXPECT_EQ(name_at(0.5f, 0.6f), "overlay") << "where nothing else is, the front group";
+}
+
 TEST_F(WorkspaceTest, ToolWindowsComeWithTheWorkspaceAndGoBeforeItsScreen)
 {
     struct Windows : EditorWorkspace::ToolWindows {

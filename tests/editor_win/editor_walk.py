@@ -1,0 +1,234 @@
+#!/usr/bin/env python3
+"""Drives the real tvse.exe under Wine on an X display: opens the sample's loading
+screen, then edits it the way a user does, through the tool windows, and checks after
+each step that the drawn screen changed where it should.
+
+    editor_walk.py TVSE_EXE [--screenshots DIR]
+
+1. A click on the mission title in the screen view selects it: the Properties window
+   appears and everything else is dimmed.
+2. Typing a rectangle into the grid's "Rectangle" row moves the title.
+3. The "Text" row's button docks the string chooser; a search and a click on its first
+   row give the title another text.
+4. A double-click on the picture's item in the outline hides the picture (still drawn
+   while it is the selection); selecting the subtitle in the outline leaves it hidden
+   on screen.
+
+Runs with the current directory as the program's (the sample installation). Needs
+DISPLAY (and WINEPREFIX) from scripts/with-wine.sh, xdotool and xwd. Exit code 0 when
+every check passed, 77 when there is no display.
+"""
+
+import argparse
+import os
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "start_win"))
+import start_window_walk as walk  # noqa: E402
+
+Failure = walk.Failure
+log = walk.log
+run = walk.run
+
+# The workspace below the start window's two header rows, and the screen view below
+# the tool strip (client coordinates).
+HEADER_HEIGHT = 44
+STRIP_HEIGHT = 24
+DOCUMENT_TOP = HEADER_HEIGHT + STRIP_HEIGHT
+# Tree and grid rows under Wine's default fonts: the first row's centre below the top
+# of the tool window's frame, and the pitch.
+FIRST_ROW = 28
+ROW = 16
+# The grid's rows from the top, and the outline's items.
+GRID_RECTANGLE = 5
+GRID_TEXT = 6
+OUTLINE_PICTURE = 2
+OUTLINE_SUBTITLE = 4
+
+
+class Screen:
+    """The screen view of the editor window: widget fractions to client pixels."""
+
+    def __init__(self, client):
+        self.client = client
+        self.width = walk.CLIENT_WIDTH
+        self.height = walk.CLIENT_HEIGHT - DOCUMENT_TOP
+
+    def point(self, fx, fy):
+        return int(fx * self.width), DOCUMENT_TOP + int(fy * self.height)
+
+    def click(self, fx, fy):
+        x, y = self.point(fx, fy)
+        self.client.click(x, y)
+
+    def region(self, image, left, top, right, bottom, step=4):
+        """The pixels of the fractional rectangle, sampled."""
+        x0, y0 = self.point(left, top)
+        x1, y1 = self.point(right, bottom)
+        return [self.client.pixel(image, x, y) for y in range(y0, y1, step) for x in range(x0, x1, step)]
+
+
+def golden(pixels):
+    """How many pixels have the title's golden text colour (at full strength)."""
+    return sum(1 for r, g, b in pixels if r > 150 and r - b > 60 and g > 90)
+
+
+def changed(before, after, tolerance=24):
+    """The share of sampled pixels that differ by more than `tolerance`."""
+    differing = sum(1 for a, b in zip(before, after) if max(abs(p - q) for p, q in zip(a, b)) > tolerance)
+    return differing / max(1, len(before))
+
+
+class ToolWindow:
+    def __init__(self, name):
+        self.name = name
+        self.id = None
+
+    def find(self, visible=True):
+        args = ["xdotool", "search"] + (["--onlyvisible"] if visible else []) + ["--name", "^%s$" % self.name]
+        result = subprocess.run(args, capture_output=True, timeout=10)
+        ids = result.stdout.split()
+        self.id = ids[0].decode() if result.returncode == 0 and ids else None
+        return self.id
+
+    def geometry(self):
+        values = {}
+        for line in run("xdotool", "getwindowgeometry", "--shell", self.id).decode().split():
+            key, _, value = line.partition("=")
+            values[key] = int(value)
+        return values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]
+
+    def click(self, x, y, repeat=1):
+        left, top, _, _ = self.geometry()
+        run("xdotool", "mousemove", str(left + x), str(top + y))
+        time.sleep(0.2)
+        run("xdotool", "click", "--repeat", str(repeat), "--delay", "80", "1")
+
+    def row_y(self, row):
+        return FIRST_ROW + row * ROW
+
+
+def settle(seconds=0.8):
+    time.sleep(seconds)
+
+
+def edit(program, shots):
+    client = walk.walk(program, None)
+    screen = Screen(client)
+    outline = ToolWindow("Outline")
+    properties = ToolWindow("Properties")
+    walk.wait_for("the outline", outline.find, 20)
+    if properties.find():
+        raise Failure("the Properties window shows with nothing selected")
+    log("outline %s at %s" % (outline.id, outline.geometry()))
+
+    title = (0.05, 0.05, 0.65, 0.11)       # MissionTitle
+    moved = (0.3, 0.5, 0.9, 0.56)          # where the rectangle edit puts it
+    sky = (0.3, 0.2, 0.6, 0.3)             # the picture's sky, away from every text
+    before = walk.screenshot()
+
+    # 1. Select the title in the screen view.
+    screen.click(0.35, 0.08)
+    walk.wait_for("the Properties window", properties.find, 20)
+    settle()
+    selected = walk.screenshot(os.path.join(shots, "editor-tools-full.png") if shots else None)
+    if changed(screen.region(before, *sky), screen.region(selected, *sky)) < 0.5:
+        raise Failure("the rest of the screen was not dimmed around the selection")
+    text_before = golden(screen.region(before, *title, step=1))
+    text_selected = golden(screen.region(selected, *title, step=1))
+    if not 0.6 * text_before <= text_selected <= 1.6 * text_before or text_before < 50:
+        raise Failure("the selected title's text was dimmed too (%d golden pixels, %d before)"
+                      % (text_selected, text_before))
+    log("selected the title: Properties %s at %s" % (properties.id, properties.geometry()))
+
+    # 2. Type a new rectangle into the grid.
+    properties.click(150, properties.row_y(GRID_RECTANGLE))
+    settle(0.5)
+    run("xdotool", "key", "ctrl+a")
+    run("xdotool", "type", "--delay", "60", "[0.3, 0.5, 0.6, 0.06]")
+    settle()
+    run("xdotool", "key", "Return")
+    settle()
+    after_move = walk.screenshot()
+    if changed(screen.region(selected, *title), screen.region(after_move, *title)) < 0.02:
+        raise Failure("the title did not leave its place")
+    if changed(screen.region(selected, *moved), screen.region(after_move, *moved)) < 0.02:
+        raise Failure("the title did not arrive at its new place")
+    log("the title moved")
+
+    # 3. Pick a text through the docked chooser.
+    _, _, grid_width, _ = properties.geometry()
+    properties.click(grid_width - 12, properties.row_y(GRID_TEXT))
+    settle(1.0)
+    left, _, width, height = properties.geometry()
+    if width <= grid_width + 100:
+        raise Failure("the chooser did not dock (Properties %d wide, was %d)" % (width, grid_width))
+    if left + width > 1280:
+        raise Failure("the chooser opened beyond the screen's edge")
+    chooser_left = grid_width - 4  # less the frame's right border
+    properties.click(chooser_left + 60, height - 14)  # the search box along the bottom
+    settle(0.3)
+    run("xdotool", "type", "--delay", "60", "Skirmish")
+    settle()
+    if shots:
+        walk.screenshot(os.path.join(shots, "editor-chooser-full.png"))
+    properties.click(chooser_left + 40, FIRST_ROW + 20)  # the first row under the header
+    settle()
+    picked = walk.screenshot()
+    if changed(screen.region(after_move, *moved), screen.region(picked, *moved)) < 0.02:
+        raise Failure("the picked text was not drawn")
+    log("picked a text from the chooser")
+    properties.click(grid_width - 12, properties.row_y(GRID_TEXT))  # closes it again
+    settle()
+    left_after, _, width, _ = properties.geometry()
+    if width != grid_width:
+        raise Failure("the chooser did not close (Properties %d wide)" % width)
+
+    # 4. Hide the picture from the outline, then select another widget.
+    outline.click(80, outline.row_y(OUTLINE_PICTURE), repeat=2)
+    settle()
+    outline.click(80, outline.row_y(OUTLINE_SUBTITLE))
+    settle()
+    hidden = walk.screenshot(os.path.join(shots, "editor-hidden-full.png") if shots else None)
+    if changed(screen.region(picked, *sky), screen.region(hidden, *sky)) < 0.3:
+        raise Failure("the hidden picture is still drawn")
+    log("hid the picture from the outline")
+    return client
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("program")
+    parser.add_argument("--screenshots")
+    args = parser.parse_args()
+    if not os.environ.get("DISPLAY"):
+        print("no DISPLAY: run under scripts/with-wine.sh; skipped", file=sys.stderr)
+        return 77
+    if args.screenshots:
+        os.makedirs(args.screenshots, exist_ok=True)
+    program = subprocess.Popen(["wine", args.program], stdin=subprocess.DEVNULL)
+    try:
+        client = edit(program, args.screenshots)
+        code = walk.close(client, program)
+        if code != 0:
+            raise Failure("exit code %d" % code)
+        log("closed with exit code 0")
+        return 0
+    except (Failure, subprocess.SubprocessError) as failure:
+        print("FAILED: %s" % failure, file=sys.stderr)
+        if args.screenshots:
+            walk.screenshot(os.path.join(args.screenshots, "failure.png"))
+        return 1
+    finally:
+        if program.poll() is None:
+            program.kill()
+            try:
+                program.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                pass
+
+
+if __name__ == "__main__":
+    sys.exit(main())
