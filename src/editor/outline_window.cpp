@@ -12,6 +12,7 @@
 #include <uxtheme.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
@@ -37,6 +38,22 @@ HBITMAP dib_from_pixels(const std::vector<std::uint8_t>& pixels, int width, int 
     if (bitmap)
         std::memcpy(bits, pixels.data(), pixels.size());
     return bitmap;
+}
+
+// Wine answers BCM_GETIDEALSIZE with 0 x 0: the box's text in its font, with room for
+// the check mark.
+SIZE measured_box_size(HWND box)
+{
+    HDC dc = GetDC(box);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(box, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SIZE text{};
+    GetTextExtentPoint32W(dc, L"Emphasize Selection", 19, &text);
+    SelectObject(dc, old);
+    ReleaseDC(box, dc);
+    const int mark = GetSystemMetrics(SM_CXMENUCHECK);
+    return SIZE{text.cx + mark + 8, std::max<LONG>(metrics.tmHeight, mark) + 6};
 }
 
 } // namespace
@@ -101,7 +118,7 @@ void OutlineWindow::build(const std::string& screen_name)
     SendMessageW(m_check_box, WM_SETFONT, SendMessageW(m_tree, WM_GETFONT, 0, 0), TRUE);
     m_box_size = SIZE{};
     if (!SendMessageW(m_check_box, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&m_box_size)) || m_box_size.cy <= 0)
-        m_box_size = SIZE{client.cx, 20};
+        m_box_size = measured_box_size(m_check_box);
     if (Ui::EditorWorkspace::emphasize_selection())
         SendMessageW(m_check_box, BM_SETCHECK, BST_CHECKED, 0);
     SetWindowTheme(m_tree, L"explorer", nullptr);
