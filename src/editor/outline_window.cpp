@@ -128,16 +128,7 @@ void OutlineWindow::build(const std::string& screen_name)
     load_icons();
 
     // The screen first, expanded, then its two top-level widgets in the document's order.
-    const std::u16string name = Platform::ansi_to_utf16(screen_name);
-    TVINSERTSTRUCTW insert{};
-    insert.hParent = TVI_ROOT;
-    insert.hInsertAfter = TVI_FIRST;
-    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE | TVIF_PARAM;
-    insert.item.pszText = const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(name.c_str()));
-    insert.item.iImage = insert.item.iSelectedImage = screen_icon;
-    insert.item.state = insert.item.stateMask = TVIS_EXPANDED;
-    insert.item.lParam = 0;
-    auto root = reinterpret_cast<HTREEITEM>(SendMessageW(m_tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+    HTREEITEM root = insert_item(TVI_ROOT, TVI_FIRST, screen_name, screen_icon, true, nullptr);
     Screen::ScreenDocument* document = m_editor.document();
     for (std::size_t i = 0; i < document->child_count(); ++i) {
         if (auto* widget = dynamic_cast<Screen::Widget*>(document->child(i)))
@@ -175,21 +166,27 @@ void OutlineWindow::load_icons()
     SendMessageW(m_tree, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(m_images));
 }
 
-void OutlineWindow::insert_widget(HTREEITEM parent, Screen::Widget* widget)
+HTREEITEM OutlineWindow::insert_item(HTREEITEM parent, HTREEITEM after, const std::string& name, int image,
+                                     bool expanded, Screen::Widget* widget)
 {
-    const std::u16string name = Platform::ansi_to_utf16(widget->name());
-    // Built faded when not shown; later the fading follows visibility.
-    const int image = outline_image(*widget, !widget->shown());
+    const std::u16string text = Platform::ansi_to_utf16(name);
     TVINSERTSTRUCTW insert{};
     insert.hParent = parent;
-    insert.hInsertAfter = TVI_LAST;
+    insert.hInsertAfter = after;
     insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE | TVIF_PARAM;
-    insert.item.pszText = const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(name.c_str()));
+    insert.item.pszText = const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(text.c_str()));
     insert.item.iImage = insert.item.iSelectedImage = image;
     insert.item.stateMask = TVIS_EXPANDED;
-    insert.item.state = widget->shown() ? TVIS_EXPANDED : 0;
+    insert.item.state = expanded ? TVIS_EXPANDED : 0;
     insert.item.lParam = reinterpret_cast<LPARAM>(widget);
-    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(m_tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+    return reinterpret_cast<HTREEITEM>(SendMessageW(m_tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+}
+
+void OutlineWindow::insert_widget(HTREEITEM parent, Screen::Widget* widget)
+{
+    // Built faded when not shown; later the fading follows visibility.
+    HTREEITEM item = insert_item(parent, TVI_LAST, widget->name(), outline_image(*widget, !widget->shown()),
+                                 widget->shown(), widget);
     if (const std::vector<Screen::Widget*>* children = widget->child_widgets()) {
         // Kept backwards; the outline lists them as the script does.
         for (auto child = children->rbegin(); child != children->rend(); ++child)

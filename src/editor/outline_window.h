@@ -50,6 +50,9 @@ private:
     explicit OutlineWindow(Ui::EditorWorkspace& editor);
 
     void build(const std::string& screen_name);
+    // An item with the same normal, selected and expanded image.
+    HTREEITEM insert_item(HTREEITEM parent, HTREEITEM after, const std::string& name, int image, bool expanded,
+                          Screen::Widget* widget);
     void insert_widget(HTREEITEM parent, Screen::Widget* widget);
     void load_icons();
     void set_image(HTREEITEM item, int image);

@@ -12,6 +12,7 @@
 #include "support/win/test_graphics.h"
 #include "support/win/test_window.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -102,6 +103,28 @@ protected:
     std::unique_ptr<TestSupport::OpenedWindow> window;
     Ui::EditorWorkspace* workspace = nullptr;
 };
+
+// The text of a tree view's item.
+inline std::wstring item_text(HWND tree, HTREEITEM item)
+{
+    wchar_t buffer[256] = {};
+    TVITEMW data{};
+    data.mask = TVIF_TEXT;
+    data.hItem = item;
+    data.pszText = buffer;
+    data.cchTextMax = 256;
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&data));
+    return buffer;
+}
+
+// The texts of the items under `item`, in order.
+inline std::vector<std::wstring> child_texts(HWND tree, HTREEITEM item)
+{
+    std::vector<std::wstring> texts;
+    for (HTREEITEM child = TreeView_GetChild(tree, item); child; child = TreeView_GetNextSibling(tree, child))
+        texts.push_back(item_text(tree, child));
+    return texts;
+}
 
 // Records what an editor observer hears.
 class Recorder : public Screen::EditorObserver {

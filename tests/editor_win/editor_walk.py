@@ -19,7 +19,6 @@ DISPLAY (and WINEPREFIX) from scripts/with-wine.sh, xdotool and xwd. Exit code 0
 every check passed, 77 when there is no display.
 """
 
-import argparse
 import os
 import subprocess
 import sys
@@ -198,37 +197,5 @@ def edit(program, shots):
     return client
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("program")
-    parser.add_argument("--screenshots")
-    args = parser.parse_args()
-    if not os.environ.get("DISPLAY"):
-        print("no DISPLAY: run under scripts/with-wine.sh; skipped", file=sys.stderr)
-        return 77
-    if args.screenshots:
-        os.makedirs(args.screenshots, exist_ok=True)
-    program = subprocess.Popen(["wine", args.program], stdin=subprocess.DEVNULL)
-    try:
-        client = edit(program, args.screenshots)
-        code = walk.close(client, program)
-        if code != 0:
-            raise Failure("exit code %d" % code)
-        log("closed with exit code 0")
-        return 0
-    except (Failure, subprocess.SubprocessError) as failure:
-        print("FAILED: %s" % failure, file=sys.stderr)
-        if args.screenshots:
-            walk.screenshot(os.path.join(args.screenshots, "failure.png"))
-        return 1
-    finally:
-        if program.poll() is None:
-            program.kill()
-            try:
-                program.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                pass
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(walk.drive(edit, "Edits the loading screen through the tool windows."))

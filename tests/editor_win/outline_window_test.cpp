@@ -34,17 +34,8 @@ protected:
 
     HWND tree() const { return outline.get()->tree(); }
 
-    std::wstring text_of(HTREEITEM item) const
-    {
-        wchar_t buffer[256] = {};
-        TVITEMW data{};
-        data.mask = TVIF_TEXT;
-        data.hItem = item;
-        data.pszText = buffer;
-        data.cchTextMax = 256;
-        TreeView_GetItem(tree(), &data);
-        return buffer;
-    }
+    std::wstring text_of(HTREEITEM item) const { return item_text(tree(), item); }
+    std::vector<std::wstring> children_of(HTREEITEM item) const { return child_texts(tree(), item); }
 
     int image_of(HTREEITEM item) const
     {
@@ -57,15 +48,6 @@ protected:
     }
 
     bool expanded(HTREEITEM item) const { return TreeView_GetItemState(tree(), item, TVIS_EXPANDED) & TVIS_EXPANDED; }
-
-    // The names under `item`, in order.
-    std::vector<std::wstring> children_of(HTREEITEM item) const
-    {
-        std::vector<std::wstring> names;
-        for (HTREEITEM child = TreeView_GetChild(tree(), item); child; child = TreeView_GetNextSibling(tree(), child))
-            names.push_back(text_of(child));
-        return names;
-    }
 
     // A real double-click on the item's label, with the cursor over it.
     void double_click(HTREEITEM item)

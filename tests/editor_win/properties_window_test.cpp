@@ -60,26 +60,8 @@ protected:
         return found ? found->value_text() : u"(no row)";
     }
 
-    std::wstring text_of(HTREEITEM item) const
-    {
-        wchar_t buffer[256] = {};
-        TVITEMW data{};
-        data.mask = TVIF_TEXT;
-        data.hItem = item;
-        data.pszText = buffer;
-        data.cchTextMax = 256;
-        TreeView_GetItem(grid()->tree(), &data);
-        return buffer;
-    }
-
-    std::vector<std::wstring> children_of(HTREEITEM item) const
-    {
-        std::vector<std::wstring> names;
-        for (HTREEITEM child = TreeView_GetChild(grid()->tree(), item); child;
-             child = TreeView_GetNextSibling(grid()->tree(), child))
-            names.push_back(text_of(child));
-        return names;
-    }
+    std::wstring text_of(HTREEITEM item) const { return item_text(grid()->tree(), item); }
+    std::vector<std::wstring> children_of(HTREEITEM item) const { return child_texts(grid()->tree(), item); }
 
     int client_width() const { return Editor::client_size(properties.get()->hwnd()).cx; }
 
