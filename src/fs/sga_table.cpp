@@ -13,14 +13,19 @@ namespace {
 constexpr std::uint32_t fixed_part_size = 24;
 constexpr std::size_t folder_record_size = 12;
 
-} // namespace
-
-std::size_t SgaTable::NameHash::operator()(std::string_view name) const
+// zlib's CRC-32 seeded with the name's length.
+std::uint32_t name_crc(std::string_view name)
 {
-    // zlib's CRC-32 seeded with the name's length.
     const auto length = static_cast<uInt>(name.size());
-    return crc32(length, reinterpret_cast<const Bytef*>(name.data()), length);
+    return static_cast<std::uint32_t>(crc32(length, reinterpret_cast<const Bytef*>(name.data()), length));
 }
+
+bool index_order(std::uint32_t crc_a, std::string_view a, std::uint32_t crc_b, std::string_view b)
+{
+    return crc_a != crc_b ? crc_a < crc_b : a < b;
+}
+
+} // namespace
 
 SgaTable::SgaTable(const std::uint8_t* toc, std::uint32_t toc_size, std::uint32_t version)
     : m_file_record_size(version == 2 ? 20 : 22), m_version(version)
@@ -86,7 +91,19 @@ SgaTable::SgaTable(const std::uint8_t* toc, std::uint32_t toc_size, std::uint32_
 
     m_index.reserve(m_folder_count);
     for (std::size_t i = 0; i < m_folders.size(); ++i)
-        m_index[m_folders[i].name] = static_cast<std::uint16_t>(i); // a later duplicate replaces the earlier
+        m_index.push_back(IndexEntry{name_crc(m_folders[i].name), m_folders[i].name, static_cast<std::uint16_t>(i)});
+    std::stable_sort(m_index.begin(), m_index.end(), [](const IndexEntry& a, const IndexEntry& b) {
+        return index_order(a.crc, a.name, b.crc, b.name);
+    });
+    // Of folders stored under one name, the later one is found.
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < m_index.size(); ++i) {
+        if (kept > 0 && m_index[kept - 1].crc == m_index[i].crc && m_index[kept - 1].name == m_index[i].name)
+            m_index[kept - 1] = m_index[i];
+        else
+            m_index[kept++] = m_index[i];
+    }
+    m_index.resize(kept);
 }
 
 std::string_view SgaTable::file_name(std::size_t index) const
@@ -97,8 +114,11 @@ std::string_view SgaTable::file_name(std::size_t index) const
 
 const SgaTable::Folder* SgaTable::find_folder(std::string_view name) const
 {
-    auto found = m_index.find(name);
-    return found == m_index.end() ? nullptr : &m_folders[found->second];
+    const std::uint32_t crc = name_crc(name);
+    auto found = std::lower_bound(m_index.begin(), m_index.end(), name, [crc](const IndexEntry& entry, std::string_view key) {
+        return index_order(entry.crc, entry.name, crc, key);
+    });
+    return found != m_index.end() && found->crc == crc && found->name == name ? &m_folders[found->folder] : nullptr;
 }
 
 std::optional<SgaTable::Member> SgaTable::find(std::string_view folder, std::string_view file) const

@@ -7,7 +7,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace Mod {
@@ -37,9 +36,6 @@ public:
     std::size_t folder_count() const { return m_folder_count; }
 
 private:
-    struct NameHash {
-        std::size_t operator()(std::string_view name) const;
-    };
     struct Folder {
         std::string_view name;
         std::uint16_t first_folder, end_folder, first_file, end_file;
@@ -57,9 +53,16 @@ private:
     std::uint32_t m_version = 0;
     const char* m_names = nullptr;
     std::size_t m_names_size = 0;
-    // Folders decoded once; the index maps a stored full name to its position here.
+    // Folders decoded once, and an index of them sorted by the CRC of their stored full
+    // names and then by the names: names that share a CRC (easy to make) are told apart
+    // by bisection, not by walking a chain of them.
+    struct IndexEntry {
+        std::uint32_t crc;
+        std::string_view name;
+        std::uint16_t folder;
+    };
     std::vector<Folder> m_folders;
-    std::unordered_map<std::string_view, std::uint16_t, NameHash> m_index;
+    std::vector<IndexEntry> m_index;
 };
 
 } // namespace Mod

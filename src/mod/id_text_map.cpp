@@ -4,18 +4,10 @@
 
 namespace Mod {
 
-std::size_t IdTextMap::slot_of(std::int32_t id) const
-{
-    // Fibonacci hashing: the top bits of the product depend on every bit of the key,
-    // so runs and strides of identifiers do not pile up in neighbouring slots.
-    std::uint64_t product = static_cast<std::uint64_t>(static_cast<std::uint32_t>(id)) * 0x9E3779B97F4A7C15ull;
-    return static_cast<std::size_t>(product >> 32) & (m_slots.size() - 1);
-}
-
 void IdTextMap::build(const std::vector<Entry>& entries, std::vector<std::int32_t>& ids)
 {
     m_direct.clear();
-    m_slots.clear();
+    m_sorted.clear();
     ids.clear();
     if (entries.empty())
         return;
@@ -47,21 +39,24 @@ void IdTextMap::build(const std::vector<Entry>& entries, std::vector<std::int32_
         return;
     }
 
-    std::size_t capacity = 16;
-    while (capacity < entries.size() * 2)
-        capacity *= 2;
-    m_slots.assign(capacity, Slot());
-    for (const Entry& entry : entries) {
-        std::size_t i = slot_of(entry.id);
-        while (m_slots[i].text.data && m_slots[i].id != entry.id)
-            i = (i + 1) & (capacity - 1);
-        if (!m_slots[i].text.data)
-            ids.push_back(entry.id);
-        m_slots[i].id = entry.id;
-        m_slots[i].text = entry.text;
-    }
+    // By identifier, keeping file order among equals, so that the last of a run is the
+    // entry that replaces the others.
+    m_sorted = entries;
     if (!ascending)
-        std::sort(ids.begin(), ids.end());
+        std::stable_sort(m_sorted.begin(), m_sorted.end(),
+                         [](const Entry& a, const Entry& b) { return a.id < b.id; });
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < m_sorted.size(); ++i) {
+        if (kept > 0 && m_sorted[kept - 1].id == m_sorted[i].id)
+            m_sorted[kept - 1] = m_sorted[i];
+        else
+            m_sorted[kept++] = m_sorted[i];
+    }
+    m_sorted.resize(kept);
+    m_sorted.shrink_to_fit();
+    ids.reserve(kept);
+    for (const Entry& entry : m_sorted)
+        ids.push_back(entry.id);
 }
 
 const UcsText* IdTextMap::find(std::int32_t id) const
@@ -72,15 +67,9 @@ const UcsText* IdTextMap::find(std::int32_t id) const
             return nullptr;
         return &m_direct[static_cast<std::size_t>(at)];
     }
-    if (m_slots.empty())
-        return nullptr;
-    std::size_t i = slot_of(id);
-    while (m_slots[i].text.data) {
-        if (m_slots[i].id == id)
-            return &m_slots[i].text;
-        i = (i + 1) & (m_slots.size() - 1);
-    }
-    return nullptr;
+    auto found = std::lower_bound(m_sorted.begin(), m_sorted.end(), id,
+                                  [](const Entry& entry, std::int32_t value) { return entry.id < value; });
+    return found != m_sorted.end() && found->id == id ? &found->text : nullptr;
 }
 
 } // namespace Mod

@@ -3,7 +3,8 @@
 // thousands of strings and are built while the user waits, so a node per entry
 // (std::unordered_map) would cost more than the parse itself. Identifiers of one file
 // are nearly always a dense run, which gets a direct table indexed by id - base (a
-// hash without collisions); anything sparser gets open addressing with a mixing hash.
+// hash without collisions); anything sparser is kept sorted and found by bisection,
+// whose worst case no choice of identifiers can make worse (a hash can be targeted).
 
 #include <cstdint>
 #include <vector>
@@ -32,18 +33,11 @@ public:
     const UcsText* find(std::int32_t id) const;
 
 private:
-    struct Slot {
-        std::int32_t id = 0;
-        UcsText text; // text.data null: the slot is free
-    };
-
-    std::size_t slot_of(std::int32_t id) const;
-
     // Dense form: m_direct[id - m_base].
     std::int64_t m_base = 0;
     std::vector<UcsText> m_direct;
-    // Sparse form: power-of-two array, at most half full.
-    std::vector<Slot> m_slots;
+    // Sparse form: one entry per identifier, ascending.
+    std::vector<Entry> m_sorted;
 };
 
 } // namespace Mod

@@ -7,6 +7,7 @@
 #include "platform/debug_output.h"
 
 #include <exception>
+#include <set>
 
 namespace Mod {
 namespace {
@@ -53,8 +54,16 @@ ComposedMod compose_mod(const std::shared_ptr<const FileSource>& disk, const std
     append_engine_sources(*disk, record.install_folder, record.locale, entries, record.locale_folders);
 
     mod.files = std::make_shared<UnionSource>();
+    // A folder or archive listed again (by the same or another module) adds nothing
+    // that its first place does not: it is opened once. (Ordered sets: no hash to aim at.)
+    std::set<std::string> listed;
     for (const SourceEntry& entry : entries) {
         SourceRecord result{entry, false, std::string()};
+        if (!listed.insert(std::string(kind_name(entry.kind)) + ":" + folded_path(entry.path)).second) {
+            result.reason = "listed before";
+            record.sources.push_back(std::move(result));
+            continue;
+        }
         try {
             if (auto source = open_source(disk, entry, record.install_folder + entry.path, open_archive, result.reason)) {
                 mod.files->add(std::move(source));

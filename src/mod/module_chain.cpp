@@ -1,30 +1,17 @@
 #include "mod/module_chain.h"
 
 #include <stdexcept>
+#include <set>
 
 namespace Mod {
 namespace {
 
-// Game paths name the same file whatever their letter case and separators.
-bool same_path(const std::string& a, const std::string& b)
+// Reads and appends the module at `path` unless one of that path was read before.
+bool append_module(const FileSource& disk, const std::string& path, std::vector<ModuleEntry>& modules,
+                   std::set<std::string>& read)
 {
-    if (a.size() != b.size())
+    if (!read.insert(folded_path(path)).second)
         return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i] == '/' ? '\\' : a[i];
-        char y = b[i] == '/' ? '\\' : b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<char>(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
-bool append_module(const FileSource& disk, const std::string& path, std::vector<ModuleEntry>& modules)
-{
     BlobPtr blob = disk.read(path);
     if (!blob)
         return false;
@@ -33,6 +20,18 @@ bool append_module(const FileSource& disk, const std::string& path, std::vector<
 }
 
 } // namespace
+
+std::string folded_path(const std::string& path)
+{
+    std::string folded = path;
+    for (char& c : folded) {
+        if (c == '/')
+            c = '\\';
+        else if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return folded;
+}
 
 std::string install_folder_of(const std::string& path)
 {
@@ -43,7 +42,9 @@ std::string install_folder_of(const std::string& path)
 std::vector<ModuleEntry> read_module_chain(const FileSource& disk, const std::string& module_path)
 {
     std::vector<ModuleEntry> modules;
-    if (!append_module(disk, module_path, modules))
+    // Every module is read once, however often it is required or named as a parent.
+    std::set<std::string> read;
+    if (!append_module(disk, module_path, modules, read))
         throw std::runtime_error("Cannot open module file " + module_path);
     const std::string install_folder = install_folder_of(module_path);
 
@@ -54,17 +55,14 @@ std::vector<ModuleEntry> read_module_chain(const FileSource& disk, const std::st
             std::string required = global.get("RequiredMod", n);
             if (required.empty())
                 break;
-            append_module(disk, install_folder + required + ".module", modules);
+            append_module(disk, install_folder + required + ".module", modules, read);
         }
         std::string parent = global.get("Parent");
         if (parent.empty())
             break;
-        std::string parent_path = install_folder + parent + ".module";
-        // A module that is its own ancestor would make the chain endless.
-        bool seen = false;
-        for (const ModuleEntry& entry : modules)
-            seen = seen || same_path(entry.path, parent_path);
-        if (seen || !append_module(disk, parent_path, modules))
+        // A parent read before (a module that is its own ancestor would make the chain
+        // endless) ends the chain, as one that cannot be read does.
+        if (!append_module(disk, install_folder + parent + ".module", modules, read))
             break;
         link = modules.size() - 1;
     }

@@ -46,6 +46,10 @@ std::string expand_variables(std::string value, const ModuleVariables& variables
 {
     if (variables.empty())
         return value;
+    // Built anew from the pieces, so that a value of many markers costs its length, not
+    // its length times the markers. A replacement is not searched for markers again.
+    std::string result;
+    std::size_t copied = 0;
     std::size_t c = value.find('%');
     while (c != std::string::npos) {
         std::size_t d = value.find('%', c + 1);
@@ -53,13 +57,16 @@ std::string expand_variables(std::string value, const ModuleVariables& variables
             break; // no closing marker: the rest stays as written
         auto variable = variables.find(value.substr(c + 1, d - c - 1));
         if (variable != variables.end()) {
-            value.replace(c, d - c + 1, variable->second);
-            c = value.find('%', c + variable->second.size());
-        } else {
-            c = value.find('%', d + 1);
+            result.append(value, copied, c - copied);
+            result += variable->second;
+            copied = d + 1;
         }
+        c = value.find('%', d + 1);
     }
-    return value;
+    if (copied == 0)
+        return value;
+    result.append(value, copied, std::string::npos);
+    return result;
 }
 
 ModuleFile::ModuleFile() : m_empty(std::string(), m_variables) {}
