@@ -8,6 +8,12 @@ else()
     add_compile_definitions(UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0601)
     # One self-contained executable: no mingw runtime DLLs beside it.
     add_link_options(-static -static-libgcc -static-libstdc++)
+  elseif(TVSE_FUZZ)
+    # Every library instrumented for the fuzzer's coverage; only the fuzz targets link
+    # the fuzzer's own main.
+    add_compile_options(-fsanitize=address,undefined,fuzzer-no-link -fno-sanitize-recover=all
+                        -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
   elseif(TVSE_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
     add_link_options(-fsanitize=address,undefined)

@@ -12,6 +12,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev libz-mingw-w64-dev
   zlib1g-dev googletest libgtest-dev libbenchmark-dev
   wine wine64 fonts-wine fonts-dejavu-core xvfb xauth x11-apps imagemagick xdotool
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# `make test`: set-up if needed, both build trees, every test of both. Exits non-zero
-# when anything failed; ctest's summary of each tree is printed either way.
+# `make test`: set-up if needed, both build trees and every test of both, and the fuzz
+# targets over their corpora. Exits non-zero when anything failed; ctest's summary of
+# each tree is printed either way.
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -20,6 +21,9 @@ if cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/n
 else
   echo "native build failed"; status=1
 fi
+
+step "fuzz targets (clang, libFuzzer): every corpus, then a short fixed run each"
+scripts/fuzz.sh --check || status=1
 
 step "Windows tree (mingw-w64, tests under Wine)"
 if scripts/build-win.sh; then

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs a command with a private Wine environment: an Xvfb display of its own (or the
 # user's DISPLAY with --user-display), a Wine prefix under build/ with the fonts the
-# program needs, and a persistent wineserver. Everything it started is stopped when the
-# command ends, also when it fails or is interrupted.
+# program needs, and a wineserver kept for the run. What it started (that server and
+# that display, nothing else) is stopped when the command ends, also when it fails or
+# is interrupted.
 #
 #   scripts/with-wine.sh [--user-display] COMMAND [ARGS...]
 #
@@ -18,7 +19,12 @@ if [ "${1:-}" = "--user-display" ]; then
 fi
 [ $# -gt 0 ] || { echo "usage: $0 [--user-display] COMMAND [ARGS...]" >&2; exit 2; }
 
-export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
+# Always the project's own prefix, whatever WINEPREFIX the caller has set: a user's
+# prefix is never touched. TVSE_WINEPREFIX names another private one (a second
+# session beside a running one).
+export WINEPREFIX="${TVSE_WINEPREFIX:-$root/build/wineprefix}"
+# Tells tests that the prefix is theirs to reset (registry keys a crashed run left).
+export TVSE_OWN_PREFIX=1
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEARCH=win64
 # No Mono or Gecko installers: the program needs neither.
@@ -29,8 +35,10 @@ server_pid=
 cleanup() {
   local status=$?
   trap - EXIT INT TERM
-  wineserver -k >/dev/null 2>&1 || true
-  [ -n "$server_pid" ] && wait "$server_pid" 2>/dev/null || true
+  if [ -n "$server_pid" ]; then
+    wineserver -k >/dev/null 2>&1 || true
+    wait "$server_pid" 2>/dev/null || true
+  fi
   if [ -n "$xvfb_pid" ]; then
     kill "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" 2>/dev/null || true
@@ -72,8 +80,17 @@ if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$WINEPREFIX/.tvse-ready" ]; then
   touch "$WINEPREFIX/.tvse-ready"
 fi
 
-wineserver -p &
+# Persistent while the command runs, and for 30 s after its last process: a run killed
+# hard leaves the server behind for no longer than that.
+wineserver -p30 &
 server_pid=$!
+# A server already running for this prefix (another session's) makes this one exit at
+# once: that server is not ours to stop.
+sleep 0.3
+if ! kill -0 "$server_pid" 2>/dev/null; then
+  wait "$server_pid" 2>/dev/null || true
+  server_pid=
+fi
 # Start Wine's own services now, with no pipe of the caller's: a service started by the
 # first program would inherit its output and keep a reader such as ctest waiting.
 wine cmd /c exit </dev/null >/dev/null 2>&1 || true

@@ -30,4 +30,9 @@ private:
 // elsewhere). False when the work could not be queued; it has then not run.
 bool queue_work_item(void (*work)(void* context), void* context);
 
+// How work is queued, replaceable so that tests can see what follows a refusal; null
+// restores the system's. Returns the one replaced. User-interface thread only.
+using WorkQueue = bool (*)(void (*work)(void* context), void* context);
+WorkQueue replace_work_queue(WorkQueue queue);
+
 } // namespace Platform

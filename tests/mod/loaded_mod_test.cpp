@@ -1,5 +1,6 @@
 #include "mod/loaded_mod.h"
 
+#include "platform/background_work.h"
 #include "platform/debug_output.h"
 #include "support/sga_writer.h"
 #include "support/temp_folder.h"
@@ -361,3 +362,20 @@ TEST(LoadedMod, ANewObjectIsEmptyAndLoaded)
 }
 
 } // namespace
+
+TEST(LoadedMod, AWorkQueueThatRefusesStillCompletesTheLoad)
+{
+    TempFolder inst;
+    inst.write("Main.module", "[global]\nModFolder=Main\n");
+    inst.write("Main\\Locale\\english\\main.ucs", ucs_bytes(u"5\tfive\r\n"));
+    const Platform::WorkQueue previous =
+        Platform::replace_work_queue([](void (*)(void*), void*) { return false; });
+    {
+        LoadedMod mod;
+        mod.load(nullptr, inst.path("Main.module"));
+        // Done on this thread instead: the event is set, nothing is left to wait for.
+        mod.wait_until_loaded(0);
+        EXPECT_EQ(mod.resolve_text("$5"), u"five");
+    } // destroying the mod waits for its load without limit: it must not hang here
+    Platform::replace_work_queue(previous);
+}

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <windows.h>
 
 #include <algorithm>
@@ -75,11 +77,19 @@ std::string current_folder()
     return normalise_installation_folder(std::string(buffer, length));
 }
 
-// The keys this test writes are its own: it refuses to run over keys it did not make.
+// In the project's own Wine prefix (scripts/with-wine.sh says so) the installation keys
+// are the tests' alone: whatever a crashed run left is cleared first. Anywhere else the
+// test refuses to run over keys it did not make.
 class InstallationRegistry : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        if (std::getenv("TVSE_OWN_PREFIX")) {
+            delete_tree(publisher);
+            delete_tree(uninstall);
+            RegDeleteKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\THQ\\Other View", KEY_WOW64_64KEY, 0);
+            RegDeleteKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\THQ", KEY_WOW64_64KEY, 0);
+        }
         if (key_exists(publisher) || key_exists(uninstall))
             GTEST_SKIP() << "the prefix already has installation keys";
     }

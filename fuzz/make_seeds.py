@@ -1,0 +1,92 @@
+#!/usr/bin/env python3
+"""Writes the fuzz targets' seed corpora (fuzz/corpus/<target>/) from the sample
+installation that tools/make_sample.py generates, plus a few large inputs made here:
+the inputs that fuzzing at small sizes never reaches.
+
+    fuzz/make_seeds.py [SAMPLE_DIR]
+
+The seeds are committed; run this again only when the sample's formats change. Files
+of one input are joined with the marker the targets cut at ("\\n@@@@\\n").
+"""
+
+import os
+import shutil
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+MARKER = b"\n@@@@\n"
+
+
+def files_under(root, *extensions):
+    for folder, _, names in sorted(os.walk(root)):
+        for name in sorted(names):
+            if name.lower().endswith(extensions):
+                yield os.path.join(folder, name)
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def ucs(lines):
+    return b"\xff\xfe" + "".join(lines).encode("utf-16-le")
+
+
+def main():
+    sample = sys.argv[1] if len(sys.argv) > 1 else os.path.join(HERE, "..", "build", "sample")
+    corpus = os.path.join(HERE, "corpus")
+    seeds = {}
+
+    def add(target, name, data):
+        seeds.setdefault(target, {})[name] = data
+
+    for path in files_under(sample, ".sga"):
+        if os.path.getsize(path) <= 64 * 1024:
+            add("sga", os.path.basename(path), read(path))
+
+    modules = sorted(files_under(sample, ".module"))
+    for path in modules:
+        add("module", os.path.basename(path), read(path))
+    add("module", "bastion+frontier", read(modules[1]) + MARKER + read(modules[2]))
+    many = ["[global]\nModFolder=Main\nParent=Parent\n"]
+    many += ["RequiredMod.%d=Common\nDataFolder.%d=%%LOCALE%%\\Data%d\nArchiveFile.%d=A%d\n" % (n, n, n % 7, n, n % 5)
+             for n in range(1, 1501)]
+    add("module", "large-repeats", "".join(many).encode() + MARKER + b"[global]\nModFolder=Common\n")
+
+    tables = sorted(files_under(sample, ".ucs"))
+    for path in tables:
+        add("ucs", os.path.relpath(path, sample).replace(os.sep, "_"), read(path))
+    add("ucs", "two-tables", read(tables[0]) + MARKER + read(tables[1]))
+    add("ucs", "large-sparse", ucs("%d\tword %d of many words\r\n" % (n * 7919 - 2**31 + 5, n) for n in range(3000)))
+
+    for path in files_under(sample, ".dds", ".tga", ".rgt"):
+        size = os.path.getsize(path)
+        kind = os.path.splitext(path)[1]
+        if size <= 20 * 1024 or (kind == ".rgt" and size <= 80 * 1024):
+            add("image", os.path.basename(path), read(path))
+
+    styles = read(os.path.join(sample, "Engine", "Data", "art", "ui", "styles", "uistyles.styles"))
+    colours = read(os.path.join(sample, "Engine", "Data", "art", "ui", "styles", "colourtable.colours"))
+    font = read(os.path.join(sample, "Engine", "Data", "font", "gillsans_16.fnt"))
+    for path in files_under(sample, ".screen"):
+        if os.path.getsize(path) <= 64 * 1024:
+            add("screen", os.path.basename(path), read(path) + MARKER + styles + MARKER + colours + MARKER + font)
+    buttons = ",\n".join("{ type = 'Button', name = 'b%d', position = {%g, %g}, size = {0.01, 0.01}, "
+                         "style = {'UIStyles', 'Default'}, text = '$%d', tooltip_text = 'tip %d' }"
+                         % (n, (n % 50) / 50, (n // 50) / 50, n, n) for n in range(1500))
+    large = "Screen = { Widgets = { type = 'Group', name = 'root', Children = {\n%s\n} } }\n" % buttons
+    add("screen", "large-buttons", large.encode() + MARKER + styles + MARKER + colours + MARKER + font)
+
+    for target, files in sorted(seeds.items()):
+        folder = os.path.join(corpus, target)
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(folder)
+        for name, data in files.items():
+            with open(os.path.join(folder, name), "wb") as f:
+                f.write(data)
+        print("%s: %d seeds, %d bytes" % (target, len(files), sum(len(d) for d in files.values())))
+
+
+if __name__ == "__main__":
+    main()
