@@ -26,9 +26,12 @@ private:
     std::unique_ptr<State> m_state;
 };
 
-// Runs work(context) on a thread-pool thread (QueueUserWorkItem; a new detached thread
-// elsewhere). False when the work could not be queued; it has then not run.
+// Runs work(context) on a thread-pool thread (through the queue below, by default the
+// system's). False when the work could not be queued; it has then not run.
 bool queue_work_item(void (*work)(void* context), void* context);
+
+// The system's queue: QueueUserWorkItem, or a new detached thread elsewhere.
+bool system_queue_work_item(void (*work)(void* context), void* context);
 
 // How work is queued, replaceable so that tests can see what follows a refusal; null
 // restores the system's. Returns the one replaced. User-interface thread only.

@@ -45,9 +45,7 @@ bool ManualResetEvent::wait(std::uint32_t milliseconds) const
                                      [this] { return m_state->signalled; });
 }
 
-namespace {
-
-bool system_queue(void (*work)(void* context), void* context)
+bool system_queue_work_item(void (*work)(void* context), void* context)
 {
     try {
         std::thread(work, context).detach();
@@ -55,22 +53,6 @@ bool system_queue(void (*work)(void* context), void* context)
     } catch (const std::system_error&) {
         return false;
     }
-}
-
-WorkQueue g_queue = system_queue;
-
-} // namespace
-
-bool queue_work_item(void (*work)(void* context), void* context)
-{
-    return g_queue(work, context);
-}
-
-WorkQueue replace_work_queue(WorkQueue queue)
-{
-    WorkQueue previous = g_queue;
-    g_queue = queue ? queue : system_queue;
-    return previous;
 }
 
 } // namespace Platform

@@ -42,31 +42,13 @@ DWORD WINAPI run_work_item(void* parameter)
 }
 } // namespace
 
-namespace {
-
-bool system_queue(void (*work)(void* context), void* context)
+bool system_queue_work_item(void (*work)(void* context), void* context)
 {
     auto* item = new WorkItem{work, context};
     if (QueueUserWorkItem(run_work_item, item, WT_EXECUTEDEFAULT))
         return true;
     delete item;
     return false;
-}
-
-WorkQueue g_queue = system_queue;
-
-} // namespace
-
-bool queue_work_item(void (*work)(void* context), void* context)
-{
-    return g_queue(work, context);
-}
-
-WorkQueue replace_work_queue(WorkQueue queue)
-{
-    WorkQueue previous = g_queue;
-    g_queue = queue ? queue : system_queue;
-    return previous;
 }
 
 } // namespace Platform
