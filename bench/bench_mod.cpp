@@ -2,11 +2,14 @@
 // Parsing is compared with the least any parser must do, one scan of the bytes for CR;
 // the word index is built once per load; searches run on every key stroke.
 
+#include "mod/id_text_map.h"
 #include "mod/localisation.h"
 #include "mod/ucs_table.h"
 #include "mod/word_index.h"
 
 #include <benchmark/benchmark.h>
+
+#include <algorithm>
 
 #include <cmath>
 #include <cstring>
@@ -182,6 +185,29 @@ void BM_ResolveText(benchmark::State& state)
     }
 }
 BENCHMARK(BM_ResolveText);
+
+// A table whose identifiers are spread far apart (the map's sparse form): building the
+// map from 100,000 entries out of order, then finding every identifier.
+void BM_SparseIdMap(benchmark::State& state)
+{
+    static const char16_t text[] = u"text";
+    std::vector<Mod::IdTextMap::Entry> entries;
+    std::mt19937 random(5);
+    for (std::int32_t i = 0; i < 100000; ++i)
+        entries.push_back({i * 7919 + static_cast<std::int32_t>(random() % 7000), {text, 4}});
+    std::shuffle(entries.begin(), entries.end(), random);
+    for (auto _ : state) {
+        Mod::IdTextMap map;
+        std::vector<std::int32_t> ids;
+        map.build(entries, ids);
+        std::size_t found = 0;
+        for (const auto& entry : entries)
+            found += map.find(entry.id) != nullptr;
+        benchmark::DoNotOptimize(found);
+    }
+    state.SetItemsProcessed(state.iterations() * entries.size());
+}
+BENCHMARK(BM_SparseIdMap)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

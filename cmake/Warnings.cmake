@@ -15,7 +15,9 @@ else()
                         -fno-omit-frame-pointer)
     add_link_options(-fsanitize=address,undefined)
   elseif(TVSE_SANITIZE)
-    add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
-    add_link_options(-fsanitize=address,undefined)
+    # float-cast-overflow is not part of GCC's "undefined": a number cast out of range.
+    add_compile_options(-fsanitize=address,undefined,float-cast-overflow -fno-sanitize-recover=all
+                        -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined,float-cast-overflow)
   endif()
 endif()

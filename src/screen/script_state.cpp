@@ -2,7 +2,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
+#include <limits>
 #include <string>
 
 namespace Screen {
@@ -103,6 +105,46 @@ int run_protected_body(lua_State* state)
     return 0;
 }
 
+// string.format converts %d, %i, %o, %u, %x and %X arguments to the library's integer
+// type before it checks their range, which is undefined for numbers out of range
+// (('%d'):format(1e300)). This checks them first, with the library's own messages,
+// then hands the call to the library's function (upvalue 1).
+int checked_format(lua_State* state)
+{
+    // The library's integer type for these conversions: long (no LUA_USE_LONGLONG).
+    constexpr double signed_low = static_cast<double>(std::numeric_limits<long>::min());
+    constexpr double signed_end = -signed_low; // exclusive
+    constexpr double unsigned_end = 2.0 * signed_end;
+    std::size_t length = 0;
+    const char* format = lua_tolstring(state, 1, &length);
+    for (std::size_t i = 0, arg = 1; format && i < length; ++i) {
+        if (format[i] != '%')
+            continue;
+        if (++i < length && format[i] == '%')
+            continue;
+        ++arg;
+        while (i < length && format[i] != '\0' && std::strchr("-+ #0123456789.", format[i]))
+            ++i;
+        if (i >= length)
+            break;
+        const char conversion = format[i];
+        const bool is_signed = conversion == 'd' || conversion == 'i';
+        const bool is_unsigned = conversion == 'o' || conversion == 'u' || conversion == 'x' || conversion == 'X';
+        int is_number = 0;
+        const lua_Number n = lua_tonumberx(state, static_cast<int>(arg), &is_number);
+        if (!is_number)
+            continue; // the library reports what is not a number
+        if (is_signed && !(n >= signed_low && n < signed_end))
+            luaL_argerror(state, static_cast<int>(arg), "not a number in proper range");
+        if (is_unsigned && !(n > -1.0 && n < unsigned_end))
+            luaL_argerror(state, static_cast<int>(arg), "not a non-negative number in proper range");
+    }
+    lua_pushvalue(state, lua_upvalueindex(1));
+    lua_insert(state, 1);
+    lua_call(state, lua_gettop(state) - 1, LUA_MULTRET);
+    return lua_gettop(state);
+}
+
 } // namespace
 
 const char* const instruction_budget_message = "script stopped: it ran more instructions than allowed";
@@ -144,6 +186,9 @@ void open_string_methods(lua_State* state)
                     lua_pushnil(L);
                     lua_setfield(L, -2, name);
                 }
+                lua_getfield(L, -1, "format");
+                lua_pushcclosure(L, checked_format, 1);
+                lua_setfield(L, -2, "format");
             }
         }
     });

@@ -255,3 +255,23 @@ TEST(NameHashTest, LongNamesAreSampled)
 }
 
 } // namespace
+
+TEST(ScriptStateTest, NumbersBeyondTheIntegerRangeAreNoUndefinedConversions)
+{
+    // Under the sanitizers these conversions fail the test if they are casts out of range.
+    ScriptState state = screen_state();
+    EXPECT_EQ(run_script(state.get(), "t = { [2e116] = 1, [-1e300] = 2, [1/0] = 3 } x = t[2e116] + t[-1e300] + t[1/0]"),
+              "");
+    EXPECT_EQ(run_script(state.get(), "s = ('x'):sub(1e300, -1e300) .. ('abc'):sub(-1e300, 1e300)"), "");
+    EXPECT_EQ(run_script(state.get(), "s = ('x'):rep(1e300) .. ('x'):rep(0/0)"), "") << "counts saturate";
+    // The numbers are checked before they are converted, with the library's messages.
+    EXPECT_EQ(run_script(state.get(), "s = ('%d'):format(1e300)"),
+              "slice:1: bad argument #1 to 'format' (not a number in proper range)");
+    EXPECT_EQ(run_script(state.get(), "s = ('%5.2s %-3i|%%|%x'):format('ab', 7, -1)"),
+              "slice:1: bad argument #3 to 'format' (not a non-negative number in proper range)");
+    EXPECT_EQ(run_script(state.get(), "s = ('%X'):format(0/0)"),
+              "slice:1: bad argument #1 to 'format' (not a non-negative number in proper range)");
+    EXPECT_EQ(run_script(state.get(), "s = ('%d|%5.1f|%x|%s'):format(-12, 2.5, 255, 'z')"), "");
+    EXPECT_EQ(global_text(state.get(), "s"), "-12|  2.5|ff|z");
+    EXPECT_NE(run_script(state.get(), "s = ('%d'):format('nope')"), "") << "the library's own complaint";
+}
