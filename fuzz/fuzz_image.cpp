@@ -42,10 +42,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     try {
-        Render::decode_image_file(Fuzz::blob_of(bytes), [](const Render::PixelSource& source) { touch(source); });
+        Render::decode_image_file(blob_of(bytes), [](const Render::PixelSource& source) { touch(source); });
     } catch (const std::exception&) {
     }
-    Render::ChunkFolder root = Render::parse_chunky(Fuzz::blob_of(bytes));
+    Render::ChunkFolder root = Render::parse_chunky(blob_of(bytes));
     const Render::ChunkFolder& texture = root.folder(Render::chunk_id("RSHD")).folder(Render::chunk_id("TXTR"));
     if (Mod::BlobPtr head = texture.folder(Render::chunk_id("DXTC")).data(Render::chunk_id("TFMT"))) {
         volatile std::uint8_t sum = 0;

@@ -1,12 +1,11 @@
 #pragma once
-// What the fuzz targets share: the input cut into several files at a marker, and a
-// heap copy of bytes sized exactly, so that a read past its end is caught.
+// What the fuzz targets share: the input cut into several files at a marker, and (from
+// the tests' helpers) blob_of, a heap copy sized exactly so that a read past its end is
+// caught.
 
-#include "fs/file_blob.h"
+#include "mod/ucs_bytes.h"
 
 #include <cstdint>
-#include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,14 +29,6 @@ inline std::vector<std::string> split_input(const std::uint8_t* data, std::size_
     parts.push_back(input.substr(start));
     parts.resize(count);
     return parts;
-}
-
-inline Mod::BlobPtr blob_of(const std::string& bytes)
-{
-    std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[bytes.size() ? bytes.size() : 1]);
-    if (!bytes.empty())
-        std::memcpy(buffer.get(), bytes.data(), bytes.size());
-    return Mod::make_buffer_blob(std::move(buffer), static_cast<std::uint32_t>(bytes.size()));
 }
 
 } // namespace Fuzz

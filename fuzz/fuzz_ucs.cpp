@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Mod::UcsTables tables;
     for (const std::string& part : parts) {
         try {
-            tables.push_back(Mod::UcsTable::parse(Fuzz::blob_of(part)));
+            tables.push_back(Mod::UcsTable::parse(blob_of(part)));
         } catch (const std::exception&) {
         }
     }
