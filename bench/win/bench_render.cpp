@@ -163,21 +163,13 @@ void bench_conversion(const Gfx::GraphicsContext& graphics)
         // (Wine's does), so the second figure also copies it once there, as every use must.
         auto upload = [&](bool copied) {
             Render::decode_image_file<void>(blob_over(texture.file), [&](const Render::PixelSource& source) {
-                D3D10_TEXTURE2D_DESC description = {};
-                description.Width = source.format == Render::PixelFormat::r8 ? 3 * source.width : source.width;
-                description.Height = source.height;
-                description.MipLevels = 1;
-                description.ArraySize = 1;
-                description.Format = static_cast<DXGI_FORMAT>(source.format);
-                description.SampleDesc.Count = 1;
-                description.Usage = D3D10_USAGE_IMMUTABLE;
-                description.BindFlags = D3D10_BIND_SHADER_RESOURCE;
-                const D3D10_SUBRESOURCE_DATA initial = {source.data, source.pitch, 0};
-                ComPtr<ID3D10Texture2D> stored = App::create_texture_2d(device, description, &initial);
+                ComPtr<ID3D10Texture2D> stored = Render::upload_as_stored(device, source);
                 if (!copied) {
                     sink = read_first_texel(device, stored.Get());
                     return;
                 }
+                D3D10_TEXTURE2D_DESC description = {};
+                stored->GetDesc(&description);
                 description.Usage = D3D10_USAGE_DEFAULT;
                 ComPtr<ID3D10Texture2D> copy = App::create_texture_2d(device, description, nullptr);
                 device->CopyResource(copy.Get(), stored.Get());

@@ -1,6 +1,7 @@
 #include "editor/choice_row.h"
 
 #include "app/win32_error.h"
+#include "editor/window_text.h"
 
 #include <uxtheme.h>
 
@@ -8,11 +9,6 @@
 
 namespace Editor {
 namespace {
-
-const wchar_t* wide(const std::u16string& text)
-{
-    return reinterpret_cast<const wchar_t*>(text.c_str());
-}
 
 // Releases a window DC on every path out of the measuring code.
 class WindowDc {

@@ -2,6 +2,7 @@
 
 #include "app/wic_calls.h"
 #include "editor/widget_icon.h"
+#include "editor/window_text.h"
 #include "fs/resource_image.h"
 #include "gfx/graphics_context.h"
 #include "platform/text_encoding.h"
@@ -174,7 +175,7 @@ HTREEITEM OutlineWindow::insert_item(HTREEITEM parent, HTREEITEM after, const st
     insert.hParent = parent;
     insert.hInsertAfter = after;
     insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE | TVIF_PARAM;
-    insert.item.pszText = const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(text.c_str()));
+    insert.item.pszText = const_cast<wchar_t*>(wide(text));
     insert.item.iImage = insert.item.iSelectedImage = image;
     insert.item.stateMask = TVIS_EXPANDED;
     insert.item.state = expanded ? TVIS_EXPANDED : 0;

@@ -3,6 +3,7 @@
 #include "app/error_report.h"
 #include "app/win32_error.h"
 #include "editor/choice_row.h"
+#include "editor/window_text.h"
 
 #include <commctrl.h>
 #include <vssym32.h>
@@ -18,21 +19,6 @@ namespace {
 constexpr UINT_PTR tree_subclass_id = 1;
 constexpr int tree_control_id = 1;
 constexpr int editor_control_id = 2;
-
-const wchar_t* wide(const std::u16string& text)
-{
-    return reinterpret_cast<const wchar_t*>(text.c_str());
-}
-
-std::u16string window_text(HWND hwnd)
-{
-    const int length = GetWindowTextLengthW(hwnd);
-    std::u16string text(static_cast<std::size_t>(std::max(length, 0)), u'\0');
-    if (length > 0)
-        text.resize(static_cast<std::size_t>(
-            GetWindowTextW(hwnd, reinterpret_cast<wchar_t*>(text.data()), length + 1)));
-    return text;
-}
 
 // Runs from the message loop's alertable wait, outside any message of the editor.
 void CALLBACK destroy_later(ULONG_PTR parameter)

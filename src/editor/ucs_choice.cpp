@@ -1,6 +1,7 @@
 #include "editor/ucs_choice.h"
 
 #include "app/win32_error.h"
+#include "editor/window_text.h"
 #include "mod/loaded_mod.h"
 
 #include <windows.h>
@@ -24,13 +25,6 @@ constexpr int preselect_margin = 4;
 int item_count(const std::vector<std::int32_t>& ids)
 {
     return static_cast<int>(std::min<std::size_t>(ids.size(), INT_MAX));
-}
-
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "Win32 text is UTF-16");
-
-const wchar_t* wide(const std::u16string& text)
-{
-    return reinterpret_cast<const wchar_t*>(text.c_str());
 }
 
 HWND create_child(DWORD ex_style, const wchar_t* window_class, DWORD style, HWND parent, int id)
@@ -166,11 +160,7 @@ void UcsChoice::layout()
 
 void UcsChoice::search()
 {
-    const int length = GetWindowTextLengthW(m_search_box);
-    m_text.resize(static_cast<std::size_t>(std::max(0, length)) + 1);
-    const int read = GetWindowTextW(m_search_box, m_text.data(), static_cast<int>(m_text.size()));
-    std::u16string_view query(reinterpret_cast<const char16_t*>(m_text.data()), static_cast<std::size_t>(std::max(0, read)));
-    show(m_mod.search_ids(query, m_all));
+    show(m_mod.search_ids(window_text(m_search_box), m_all));
 }
 
 void UcsChoice::show(std::vector<std::int32_t> ids)

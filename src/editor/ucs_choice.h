@@ -67,7 +67,6 @@ private:
     std::vector<std::int32_t> m_all;   // every identifier, with the gap members
     std::vector<std::int32_t> m_found; // the search result: what the list shows
     UcsRowCache m_cache;
-    std::vector<wchar_t> m_text; // the search box's text while searching
 };
 
 } // namespace Editor

@@ -100,14 +100,24 @@ std::u16string style_text(const std::optional<std::string>& sheet, const std::op
     return Platform::ansi_to_utf16(*sheet) + u" (" + Platform::ansi_to_utf16(*style) + u")";
 }
 
+std::vector<Screen::StyleName> sorted_styles(std::vector<Screen::StyleName> styles)
+{
+    std::vector<std::pair<std::u16string, Screen::StyleName>> keyed;
+    keyed.reserve(styles.size());
+    for (Screen::StyleName& name : styles)
+        keyed.emplace_back(folded(style_text(name.first, name.second)), std::move(name));
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    styles.clear();
+    for (auto& entry : keyed)
+        styles.push_back(std::move(entry.second));
+    return styles;
+}
+
 std::vector<std::u16string> style_entries(const std::vector<Screen::StyleName>& styles)
 {
     std::vector<std::u16string> entries;
-    entries.reserve(styles.size());
-    for (const Screen::StyleName& name : styles)
+    for (const Screen::StyleName& name : sorted_styles(styles))
         entries.push_back(style_text(name.first, name.second));
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const std::u16string& a, const std::u16string& b) { return folded(a) < folded(b); });
     return entries;
 }
 

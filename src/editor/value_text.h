@@ -37,8 +37,10 @@ RectangleValue parse_rectangle(std::u16string_view text);
 
 // "Name (Second)", or "(None)" when either name is missing.
 std::u16string style_text(const std::optional<std::string>& sheet, const std::optional<std::string>& style);
-// The entries of the style list: each style written as style_text writes it, sorted
-// ignoring letter case.
+// The styles in the order of the style list: by their text as style_text writes it,
+// ignoring letter case (names equal but for case keep their order).
+std::vector<Screen::StyleName> sorted_styles(std::vector<Screen::StyleName> styles);
+// The entries of the style list: sorted_styles, each written as style_text writes it.
 std::vector<std::u16string> style_entries(const std::vector<Screen::StyleName>& styles);
 
 } // namespace Editor

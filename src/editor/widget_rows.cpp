@@ -95,24 +95,13 @@ void StyleRow::fill_entries()
     Screen::Widget* widget = m_binding.widget();
     m_styles.clear();
     if (widget && widget->type())
-        m_styles = widget->screen()->styles_for_type(*widget->type());
-    // Sorted as the entries are, so that an entry's index names its style.
-    std::vector<std::u16string> entries = style_entries(m_styles);
-    std::vector<Screen::StyleName> ordered;
-    ordered.reserve(m_styles.size());
-    for (const std::u16string& entry : entries) {
-        for (const Screen::StyleName& name : m_styles) {
-            if (style_text(name.first, name.second) == entry) {
-                ordered.push_back(name);
-                break;
-            }
-        }
-    }
-    m_styles = std::move(ordered);
+        m_styles = sorted_styles(widget->screen()->styles_for_type(*widget->type()));
+    std::vector<std::u16string> entries;
     int current = -1;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (entries[i] == m_value_text)
-            current = static_cast<int>(i);
+    for (const Screen::StyleName& name : m_styles) {
+        entries.push_back(style_text(name.first, name.second));
+        if (entries.back() == m_value_text)
+            current = static_cast<int>(entries.size()) - 1;
     }
     const std::u16string value = m_value_text;
     set_entries(std::move(entries), current);

@@ -110,11 +110,10 @@ ImageConverter::~ImageConverter()
         m_device->ClearState();
 }
 
-ComPtr<IDXGIResource> ImageConverter::convert(const PixelSource& source)
+ComPtr<ID3D10Texture2D> upload_as_stored(ID3D10Device* device, const PixelSource& source)
 {
-    const bool bytes_as_texels = source.format == PixelFormat::r8;
     D3D10_TEXTURE2D_DESC description = {};
-    description.Width = bytes_as_texels ? 3 * source.width : source.width;
+    description.Width = source.format == PixelFormat::r8 ? 3 * source.width : source.width;
     description.Height = source.height;
     description.MipLevels = 1;
     description.ArraySize = 1;
@@ -122,9 +121,17 @@ ComPtr<IDXGIResource> ImageConverter::convert(const PixelSource& source)
     description.SampleDesc.Count = 1;
     description.Usage = D3D10_USAGE_IMMUTABLE;
     description.BindFlags = D3D10_BIND_SHADER_RESOURCE;
-    D3D10_SUBRESOURCE_DATA initial = {source.data, source.pitch, 0};
-    ComPtr<ID3D10Texture2D> stored = App::create_texture_2d(m_device.Get(), description, &initial);
+    const D3D10_SUBRESOURCE_DATA initial = {source.data, source.pitch, 0};
+    return App::create_texture_2d(device, description, &initial);
+}
 
+ComPtr<IDXGIResource> ImageConverter::convert(const PixelSource& source)
+{
+    const bool bytes_as_texels = source.format == PixelFormat::r8;
+    ComPtr<ID3D10Texture2D> stored = upload_as_stored(m_device.Get(), source);
+
+    D3D10_TEXTURE2D_DESC description = {};
+    stored->GetDesc(&description);
     description.Width = source.width;
     description.Format = DXGI_FORMAT_B8G8R8A8_UNORM;
     description.Usage = D3D10_USAGE_DEFAULT;

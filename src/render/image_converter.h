@@ -17,6 +17,10 @@
 
 namespace Render {
 
+// The source's bytes as stored, in an immutable texture on `device` that shaders read
+// (24-bit rows as three single-byte texels per pixel): the first step of a conversion.
+Microsoft::WRL::ComPtr<ID3D10Texture2D> upload_as_stored(ID3D10Device* device, const PixelSource& source);
+
 class ImageConverter {
 public:
     // Raises COMException or the shader compiler's errors.
