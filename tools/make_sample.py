@@ -1613,6 +1613,61 @@ def stress_screen():
     }
 
 
+# Deliberate defects, for `tvse-tool check`: a modder's new loose screen and style sheet
+# in Frontier\Data, each mistake one the check must report (and the editor shows only as
+# a stand-in: a placeholder texture, a default look, "No String!", the system font).
+DEFECT_SCREEN = "outpostscreen.screen"
+DEFECT_SHEET = "outpost.styles"            # does not compile; no widget uses it
+DEFECT_TEXTURE = "frontend/outpost_banner"  # shipped nowhere
+DEFECT_STYLE = "OutpostButton"              # not in UIStyles
+DEFECT_STRING = 987654                      # in no string table
+DEFECT_TOOLTIP = "OutpostTip"               # no tooltip widget has the name
+DEFECT_FONT = "outpost_script"              # no font\outpost_script.fnt
+
+
+def outpost_screen():
+    tip = "OutpostTooltip"
+    return {
+        "TooltipWidgets": tooltip_layer("OutpostTooltips", tip, [0.55, 0.85]),
+        "Widgets": widget("Group", "Outpost", Children=[
+            widget("ArtLabel", "OutpostPanel", position=[0.05, 0.1], size=[0.5, 0.6],
+                   Presentation=_panel_art()),
+            widget("ArtLabel", "OutpostBanner", position=[0.1, 0.12], size=[0.4, 0.1],
+                   Presentation=art(graphic(DEFECT_TEXTURE))),
+            text_label("OutpostTitle", "$%d" % DEFECT_STRING, [0.1, 0.24], [0.4, 0.06],
+                       font="engravers_24", top="title_gold", multiline=False),
+            # Its own size and art: without the style it would fill the screen.
+            widget("Button", "GarrisonButton", style=[UI, DEFECT_STYLE], position=[0.1, 0.34],
+                   size=[0.26, 0.055], text=ref("Accept"),
+                   Presentation=art(rect("panel_fill", PRESSABLE), label(PRESSABLE))),
+            widget("Button", "RecruitButton", style=[UI, "MenuButton"], position=[0.1, 0.42],
+                   text=ref("Cancel"), tooltip_text=ref(318), tooltip_name=DEFECT_TOOLTIP),
+            widget("Button", "LeaveButton", style=[UI, "MenuButton"], position=[0.1, 0.5],
+                   text=ref("Quit"), tooltip_text=ref(306), tooltip_name=tip),
+            text_label("OutpostMotto", "Hold the pass", [0.1, 0.6], [0.4, 0.05],
+                       font=DEFECT_FONT, multiline=False),
+        ]),
+    }
+
+
+def defect_tree():
+    """Frontier\\Data's files with the deliberate defects."""
+    screen = "Screen = %s\n" % lua_expr(screen_in_document(outpost_screen()))
+    sheet = ("-- %s: style sheet of the Outpost screen, a modder's work in progress.\n"
+             "-- Deliberately broken for tvse-tool check: its closing braces are missing.\n"
+             "StyleSheet = {\n"
+             "\tStyles = {\n"
+             "\t\t{ name = \"OutpostPanel\", type = \"ArtLabelStyle\", size = {0.5, 0.6} },\n"
+             % DEFECT_SHEET)
+    # Each under the folder name the program asks for: Art and art are one folder on a
+    # Windows disk, two here.
+    return {
+        "Art/UI/Screens/" + DEFECT_SCREEN:
+            screen_script(DEFECT_SCREEN, "Frontier\\Data (loose)", {DEFECT_SCREEN: screen}),
+        "art/ui/styles/" + DEFECT_SHEET: crlf(sheet),
+    }
+
+
 def screen_bodies():
     """Screen name -> (Lua text of `Screen = ...`); names absent keep a placeholder."""
     screens = {
@@ -2820,6 +2875,7 @@ def build_installation():
     # --- Frontier (parent module) ---
     tree = screens_tree(SCREENS_FRONTIER_FOLDER, "Frontier\\Data (loose)", "Art/UI/Screens",
                         bodies)
+    tree.update(defect_tree())
     inst.add_source(tree, "Frontier\\Data\\", "frontier-data")
     inst.add_folder("Frontier/Data", tree)
 

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <stdexcept>
 
 namespace Render {
 
@@ -37,17 +38,17 @@ float size_key_width(const char* key, std::size_t length)
     return static_cast<float>(negative ? -width : width);
 }
 
-// Reads the table `font` left on the stack by the caller; false when it is unusable.
-bool read_font_table(lua_State* L, FontDescription& description)
+// Reads the global table `font`; null when usable, else why not.
+const char* read_font_table(lua_State* L, FontDescription& description)
 {
     lua_getglobal(L, "font");
     if (!lua_istable(L, -1))
-        return false;
+        return "sets no table font";
     const int font = lua_gettop(L);
 
     lua_getfield(L, font, "name");
     if (lua_type(L, -1) != LUA_TSTRING)
-        return false;
+        return "gives no string font.name";
     std::size_t name_length = 0;
     const char* name = lua_tolstring(L, -1, &name_length);
     description.name.assign(name, name_length);
@@ -55,15 +56,16 @@ bool read_font_table(lua_State* L, FontDescription& description)
 
     lua_getfield(L, font, "sizeDefault");
     double size_default = 12;
+    const char* const bad_size = "gives no positive number font.sizeDefault";
     if (!lua_isnil(L, -1)) {
         if (lua_type(L, -1) != LUA_TNUMBER)
-            return false;
+            return bad_size;
         size_default = lua_tonumber(L, -1);
     }
     lua_pop(L, 1);
     // Every scale is divided by it and the face is made at it: no usable font without.
     if (!std::isfinite(static_cast<float>(size_default)) || !(size_default > 0))
-        return false;
+        return bad_size;
     description.size_default = static_cast<float>(size_default);
 
     // Collected in the walk's order and sorted stably at the end: the same table as
@@ -86,32 +88,46 @@ bool read_font_table(lua_State* L, FontDescription& description)
     }
     std::stable_sort(description.size_table.begin(), description.size_table.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
-    return true;
+    return nullptr;
 }
 
 } // namespace
 
-std::optional<FontDescription> read_font_description(const Mod::FileSource& files, const std::string& name,
-                                                     const Screen::ScriptLimits& limits)
+FontDescription load_font_description(const Mod::FileSource& files, const std::string& name,
+                                      const Screen::ScriptLimits& limits)
 {
-    Mod::BlobPtr file = files.read("font\\" + name + ".fnt");
+    const std::string path = "font\\" + name + ".fnt";
+    Mod::BlobPtr file = files.read(path);
     if (!file)
-        return std::nullopt;
+        throw std::runtime_error("Cannot open font description " + path);
+    const std::string what = "Font description " + path + " ";
     try {
         Screen::ScriptState state = Screen::create_script_state(limits);
         lua_State* L = state.get();
-        if (Screen::load_chunk(L, std::move(file)) != LUA_OK || Screen::run(L, 0) != LUA_OK)
-            return std::nullopt;
+        if (Screen::load_chunk(L, std::move(file)) != LUA_OK)
+            throw std::runtime_error(what + "does not load: " + Screen::error_text(L));
+        if (Screen::run(L, 0) != LUA_OK)
+            throw std::runtime_error(what + "fails: " + Screen::error_text(L));
         FontDescription description;
-        bool usable = false;
-        Screen::protected_call(L, [&](lua_State* inside) { usable = read_font_table(inside, description); });
-        if (!usable)
-            return std::nullopt;
+        const char* problem = nullptr;
+        Screen::protected_call(L, [&](lua_State* inside) { problem = read_font_table(inside, description); });
+        if (problem)
+            throw std::runtime_error(what + problem);
         return description;
-    } catch (const Screen::ScriptError&) {
-        return std::nullopt;
+    } catch (const Screen::ScriptError& failure) {
+        throw std::runtime_error(what + "cannot be read: " + failure.what());
     } catch (const std::bad_alloc&) {
-        return std::nullopt; // no state could be made
+        throw std::runtime_error(what + "cannot be read: not enough memory"); // no state could be made
+    }
+}
+
+std::optional<FontDescription> read_font_description(const Mod::FileSource& files, const std::string& name,
+                                                     const Screen::ScriptLimits& limits)
+{
+    try {
+        return load_font_description(files, name, limits);
+    } catch (const std::runtime_error&) {
+        return std::nullopt;
     }
 }
 

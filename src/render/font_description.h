@@ -22,9 +22,14 @@ struct FontDescription {
     std::vector<std::pair<float, float>> size_table;
 };
 
-// Reads and runs "font\" + name + ".fnt" in a fresh sandbox without libraries. Nothing
-// when the file is missing, does not load or run, sets no table `font`, has no string
-// `name`, or a `sizeDefault` that is not a positive finite number.
+// Reads and runs "font\" + name + ".fnt" in a fresh sandbox without libraries. Throws
+// std::runtime_error saying why when the file is missing, does not load or run, sets no
+// table `font`, has no string `name`, or a `sizeDefault` that is not a positive finite
+// number.
+FontDescription load_font_description(const Mod::FileSource& files, const std::string& name,
+                                      const Screen::ScriptLimits& limits = Screen::ScriptLimits());
+
+// The same, with nothing instead of the reason.
 std::optional<FontDescription> read_font_description(const Mod::FileSource& files, const std::string& name,
                                                      const Screen::ScriptLimits& limits = Screen::ScriptLimits());
 

@@ -76,7 +76,7 @@ void ScreenDocument::build(const std::string& path)
         lua_pushcfunction(L, load_style_sheets);
         lua_pushlightuserdata(L, this);
         if (run(L, 1) != LUA_OK)
-            lua_pop(L, 1); // a broken sheet never stops the screen
+            lua_pop(L, 1); // a broken sheet never stops the screen (style_problems() tells)
         step = "instantiate";
         lua_pushcfunction(L, instantiate);
         lua_pushlightuserdata(L, this);

@@ -108,6 +108,8 @@ public:
                     const std::optional<std::string>& style) const;
     std::vector<StyleName> styles_for_type(std::string_view widget_type) const;
     bool styles_loaded() const { return m_styles.loaded(); }
+    // The sheets the screen had to do without, and why.
+    const std::vector<SheetProblem>& style_problems() const { return m_styles.problems(); }
 
     // The tooltip widget whose text a hovered widget has set, if any.
     Widget* shown_tooltip() const { return m_shown_tooltip; }

@@ -37,10 +37,42 @@ std::optional<std::string> sheet_name_for_file(std::string_view file_name)
     return name;
 }
 
+// What the loading is at, so that a failure ending it can name the sheet.
+struct StyleSheets::Loading {
+    StyleSheets* sheets;
+    const Mod::FileSource* files;
+    std::string file;
+    std::string sheet;
+};
+
 void StyleSheets::load(lua_State* state, const Mod::FileSource& files)
 {
+    m_problems.clear();
+    Loading loading{this, &files, std::string(), std::string()};
+    luaL_checkstack(state, 2, "style sheets");
+    lua_pushcfunction(state, load_protected);
+    lua_pushlightuserdata(state, &loading);
+    if (lua_pcall(state, 1, 0, 0) != LUA_OK) {
+        m_problems.push_back({loading.file.empty() ? std::string(folder) : loading.file, loading.sheet,
+                              error_text(state), true});
+        lua_error(state); // still ends the loading
+    }
+}
+
+int StyleSheets::load_protected(lua_State* state)
+{
+    auto* loading = static_cast<Loading*>(lua_touserdata(state, 1));
+    lua_remove(state, 1);
+    return host_function_guard(state, [loading](lua_State* L) {
+        loading->sheets->load_sheets(L, *loading);
+        return 0;
+    });
+}
+
+void StyleSheets::load_sheets(lua_State* state, Loading& loading)
+{
     std::vector<std::string> names;
-    files.list(folder, names);
+    loading.files->list(folder, names);
     luaL_checkstack(state, 4, "style sheets");
     make_case_insensitive_table(state, static_cast<int>(std::min<std::size_t>(names.size() * 2, 1 << 20)));
     const int sheets = lua_gettop(state);
@@ -48,9 +80,13 @@ void StyleSheets::load(lua_State* state, const Mod::FileSource& files)
         std::optional<std::string> sheet_name = sheet_name_for_file(file_name);
         if (!sheet_name)
             continue;
-        Mod::BlobPtr file = files.read(folder + file_name);
-        if (!file)
+        loading.file = folder + file_name;
+        loading.sheet = *sheet_name;
+        Mod::BlobPtr file = loading.files->read(loading.file);
+        if (!file) {
+            m_problems.push_back({loading.file, loading.sheet, "the file cannot be read", false});
             continue;
+        }
         const int height = lua_gettop(state);
         lua_newtable(state);
         if (load_chunk(state, std::move(file)) == LUA_OK) {
@@ -60,10 +96,16 @@ void StyleSheets::load(lua_State* state, const Mod::FileSource& files)
                 lua_pushvalue(state, sheets);
                 lua_pushvalue(state, height + 1);
                 register_sheet(state, *sheet_name);
+            } else {
+                m_problems.push_back({loading.file, loading.sheet, error_text(state), false});
             }
+        } else {
+            m_problems.push_back({loading.file, loading.sheet, error_text(state), false});
         }
         lua_settop(state, height);
     }
+    loading.file.clear();
+    loading.sheet.clear();
     lua_pushvalue(state, sheets);
     m_sheets_ref = luaL_ref(state, LUA_REGISTRYINDEX);
 }

@@ -18,6 +18,14 @@ namespace Screen {
 
 using StyleName = std::pair<std::string, std::string>; // (sheet, style)
 
+// A sheet that was left out, or the failure that ended the loading, for a modder.
+struct SheetProblem {
+    std::string file;    // the sheet's path as listed (the folder when no sheet was being read)
+    std::string sheet;   // its sheet name (empty with no sheet)
+    std::string message; // Lua's message
+    bool ended_loading = false; // no sheet at all was kept
+};
+
 // The sheet name of a file name (uistyles.styles gives UIStyles, frontend.styles gives
 // Frontend), or nothing when the name does not end in ".styles" (any case).
 std::optional<std::string> sheet_name_for_file(std::string_view file_name);
@@ -31,7 +39,8 @@ public:
     static constexpr std::size_t max_styles = 100000;
 
     // Runs in a protected call on `state`. A sheet that does not load or run is skipped;
-    // any other Lua error ends the loading, leaving no sheets stored.
+    // any other Lua error ends the loading, leaving no sheets stored. Either way the
+    // failure is recorded in problems() first.
     void load(lua_State* state, const Mod::FileSource& files);
 
     // Pushes the style table and returns true; false, with a debug message and nothing
@@ -44,13 +53,19 @@ public:
 
     bool loaded() const { return m_sheets_ref != LUA_NOREF; }
     int sheets_ref() const { return m_sheets_ref; }
+    // What the last load left out, in the order it happened.
+    const std::vector<SheetProblem>& problems() const { return m_problems; }
 
 private:
+    struct Loading;
+    static int load_protected(lua_State* state);
+    void load_sheets(lua_State* state, Loading& loading);
     void register_sheet(lua_State* state, const std::string& sheet_name);
 
     std::map<std::string, std::vector<StyleName>, std::less<>> m_styles_by_type;
     std::size_t m_style_count = 0;
     int m_sheets_ref = LUA_NOREF;
+    std::vector<SheetProblem> m_problems;
 };
 
 } // namespace Screen

@@ -10,6 +10,7 @@
 #include <climits>
 #include <cmath>
 #include <limits>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -147,6 +148,45 @@ TEST(FontDescriptionTest, AnythingUnusableGivesNothing)
     files.add("font\\body.ttf", "font = { name = 'F' }");
     files.add("body.fnt", "font = { name = 'F' }");
     EXPECT_FALSE(read_font_description(files, "body")) << "only font\\<name>.fnt is read";
+}
+
+TEST(FontDescriptionTest, LoadingSaysWhyADescriptionIsUnusable)
+{
+    Screen::ScriptLimits small;
+    small.instructions = 100'000;
+    const struct {
+        const char* script;
+        const char* reason;
+    } cases[] = {
+        {"font = { name = 'F' ", "does not load: slice:1: '}' expected near <eof>"},
+        {"font = { name = 'F' } error()", "fails: slice:1: attempt to call global 'error' (a nil value)"},
+        {"while true do end", "fails: "},
+        {"font = 'Arial'", "sets no table font"},
+        {"font = { name = 12 }", "gives no string font.name"},
+        {"font = { name = 'F', sizeDefault = '12' }", "gives no positive number font.sizeDefault"},
+        {"font = { name = 'F', sizeDefault = 1e300 }", "gives no positive number font.sizeDefault"},
+    };
+    for (const auto& c : cases) {
+        MemorySource files;
+        files.add("font\\body.fnt", c.script);
+        try {
+            Render::load_font_description(files, "body", small);
+            ADD_FAILURE() << "loaded: " << c.script;
+        } catch (const std::runtime_error& failure) {
+            const std::string expected = std::string("Font description font\\body.fnt ") + c.reason;
+            EXPECT_EQ(std::string(failure.what()).substr(0, expected.size()), expected) << c.script;
+        }
+    }
+
+    MemorySource files;
+    try {
+        Render::load_font_description(files, "missing");
+        ADD_FAILURE() << "a missing file loaded";
+    } catch (const std::runtime_error& failure) {
+        EXPECT_STREQ(failure.what(), "Cannot open font description font\\missing.fnt");
+    }
+    files.add("font\\good.fnt", "font = { name = 'Good', sizeDefault = 9 }");
+    EXPECT_EQ(Render::load_font_description(files, "good").name, "Good");
 }
 
 TEST(FontDescriptionTest, ManySizeKeysStayFast)

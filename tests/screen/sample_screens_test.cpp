@@ -32,6 +32,7 @@ using Screen::WidgetPart;
 
 const char* const screens_folder = "Art\\UI\\Screens";
 const std::string stress_path = "Art\\UI\\Screens\\stressscreen.screen";
+const std::string defect_path = "Art\\UI\\Screens\\outpostscreen.screen";
 
 bool is_screen_file(std::string name)
 {
@@ -171,8 +172,8 @@ TEST_F(SampleScreens, EveryScreenBuildsAndKeepsTrackOfEveryWidget)
 {
     for (const auto& [path, message] : *s_failures)
         ADD_FAILURE() << path << ": " << message;
-    // 51 distinct screens across loose folders and archives, the stress screen among them.
-    EXPECT_EQ(s_documents->size(), 51u);
+    // 52 distinct screens across loose folders and archives, the stress screen among them.
+    EXPECT_EQ(s_documents->size(), 52u);
     EXPECT_EQ(s_documents->count(stress_path), 1u);
     for (const auto& [path, document] : *s_documents) {
         // Parts and tooltip widgets are children too: nothing is built outside the tree.
@@ -281,9 +282,12 @@ TEST_F(SampleScreens, TooltipWidgetsAreFoundAmongTheScreensTooltipWidgets)
 
 TEST_F(SampleScreens, EveryLocalisedTextResolves)
 {
-    // The generator refers only to strings its english tables hold.
+    // The generator refers only to strings its english tables hold, but in the screen it
+    // breaks on purpose for tvse-tool check.
     std::size_t references = 0;
     for (const auto& [path, census] : *s_census) {
+        if (path == defect_path)
+            continue;
         for (const Widget* widget : census.widgets) {
             for (const std::string* text : {widget->text() ? &*widget->text() : nullptr, &widget->tooltip()}) {
                 if (!text || text->empty() || (*text)[0] != '$')

@@ -124,6 +124,49 @@ TEST_F(StyleSheetsTest, ABrokenRegistrationEndsAllStyles)
     }
 }
 
+TEST_F(StyleSheetsTest, SkippedSheetsAreRecordedWithLuasMessage)
+{
+    m_fixture.add_sheet("a.styles", "StyleSheet = { Styles = {");
+    m_fixture.add_sheet("b.styles", "StyleSheet = { Styles = {} }");
+    m_fixture.add_sheet("c.styles", "x = nil + 1");
+    m_fixture.add_sheet("readme.txt", "not a sheet, never read");
+    auto document = m_fixture.open("Screen = {}");
+    EXPECT_TRUE(document->styles_loaded());
+    const auto& problems = document->style_problems();
+    ASSERT_EQ(problems.size(), 2u);
+    // In listing order, each named by its path as listed and by its sheet name.
+    EXPECT_EQ(problems[0].file, "art/ui/styles/a.styles");
+    EXPECT_EQ(problems[0].sheet, "A");
+    EXPECT_EQ(problems[0].message, "slice:1: unexpected symbol near <eof>");
+    EXPECT_FALSE(problems[0].ended_loading);
+    EXPECT_EQ(problems[1].file, "art/ui/styles/c.styles");
+    EXPECT_EQ(problems[1].sheet, "C");
+    EXPECT_EQ(problems[1].message, "slice:1: attempt to perform arithmetic on a nil value");
+    EXPECT_FALSE(problems[1].ended_loading);
+
+    ScreenFixture clean;
+    clean.add_sheet("b.styles", "StyleSheet = { Styles = {} }");
+    EXPECT_TRUE(clean.open("Screen = {}")->style_problems().empty());
+}
+
+TEST_F(StyleSheetsTest, TheRegistrationThatEndsTheLoadingIsRecordedLast)
+{
+    m_fixture.add_sheet("a.styles", "StyleSheet = {");
+    m_fixture.add_sheet("b.styles", "StyleSheet = { Styles = { { type = 'ButtonStyle' } } }");
+    m_fixture.add_sheet("c.styles", "StyleSheet = {"); // never reached
+    auto document = m_fixture.open("Screen = { Widgets = { type = 'Button' } }");
+    EXPECT_FALSE(document->styles_loaded());
+    ASSERT_NE(document->widgets(), nullptr) << "the screen still loads";
+    const auto& problems = document->style_problems();
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_EQ(problems[0].file, "art/ui/styles/a.styles");
+    EXPECT_FALSE(problems[0].ended_loading);
+    EXPECT_EQ(problems[1].file, "art/ui/styles/b.styles");
+    EXPECT_EQ(problems[1].sheet, "B");
+    EXPECT_EQ(problems[1].message, "string expected, got nil");
+    EXPECT_TRUE(problems[1].ended_loading);
+}
+
 TEST_F(StyleSheetsTest, OddStyleListsGiveEmptySheets)
 {
     m_fixture.add_sheet("a.styles", "StyleSheet = { Styles = 'none' }");
