@@ -24,6 +24,14 @@ EditorToolWindows::~EditorToolWindows()
     delete m_properties.get();
 }
 
+void EditorToolWindows::document_replaced()
+{
+    if (m_outline.get())
+        m_outline.get()->document_replaced();
+    if (m_properties.get())
+        m_properties.get()->document_replaced();
+}
+
 Ui::EditorWorkspace::ToolWindowFactory EditorToolWindows::factory()
 {
     return [](Ui::EditorWorkspace& editor) -> std::unique_ptr<Ui::EditorWorkspace::ToolWindows> {

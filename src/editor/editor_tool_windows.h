@@ -16,6 +16,9 @@ public:
     explicit EditorToolWindows(Ui::EditorWorkspace& editor);
     ~EditorToolWindows() override;
 
+    // Both windows, where still open, follow the new document.
+    void document_replaced() override;
+
     // Null once the window has been closed.
     OutlineWindow* outline() const { return m_outline.get(); }
     PropertiesWindow* properties() const { return m_properties.get(); }

@@ -127,7 +127,24 @@ void OutlineWindow::build(const std::string& screen_name)
     SendMessageW(m_tree, TVM_SETEXTENDEDSTYLE, extended, extended);
     on_resized(client.cx, client.cy);
     load_icons();
+    fill_tree(screen_name);
+    UpdateWindow(m_hwnd);
+    ShowWindow(m_hwnd, SW_SHOWNOACTIVATE);
+}
 
+void OutlineWindow::document_replaced()
+{
+    // Deleting the selected item moves the tree's selection, which must not reach the
+    // editor: the items still carry the old document's widgets.
+    m_emptying = true;
+    SendMessageW(m_tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    m_emptying = false;
+    m_editor.document()->add_observer(m_observer);
+    fill_tree(m_editor.window_name());
+}
+
+void OutlineWindow::fill_tree(const std::string& screen_name)
+{
     // The screen first, expanded, then its two top-level widgets in the document's order.
     HTREEITEM root = insert_item(TVI_ROOT, TVI_FIRST, screen_name, screen_icon, true, nullptr);
     Screen::ScreenDocument* document = m_editor.document();
@@ -137,9 +154,6 @@ void OutlineWindow::build(const std::string& screen_name)
     }
     if (Screen::Widget* selected = m_editor.selection())
         selection_changed(selected);
-
-    UpdateWindow(m_hwnd);
-    ShowWindow(m_hwnd, SW_SHOWNOACTIVATE);
 }
 
 void OutlineWindow::load_icons()
@@ -286,6 +300,8 @@ LRESULT OutlineWindow::window_message(UINT message, WPARAM wparam, LPARAM lparam
 
 void OutlineWindow::tree_selection_changed(const NMTREEVIEWW& change)
 {
+    if (m_emptying)
+        return;
     Screen::Widget* widget = widget_of(change.itemNew.hItem);
     m_editor.select(widget);
 }

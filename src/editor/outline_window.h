@@ -39,6 +39,9 @@ public:
     HTREEITEM item_of(const Screen::Widget* widget) const;
     // The live widget `item` carries, or null.
     Screen::Widget* widget_of(HTREEITEM item) const;
+    // The editor loaded its screen again: the tree is built anew from the new document,
+    // which the window listens to from now on.
+    void document_replaced();
 
 protected:
     LRESULT window_message(UINT message, WPARAM wparam, LPARAM lparam) override;
@@ -50,6 +53,7 @@ private:
     explicit OutlineWindow(Ui::EditorWorkspace& editor);
 
     void build(const std::string& screen_name);
+    void fill_tree(const std::string& screen_name);
     // An item with the same normal, selected and expanded image.
     HTREEITEM insert_item(HTREEITEM parent, HTREEITEM after, const std::string& name, int image, bool expanded,
                           Screen::Widget* widget);
@@ -68,6 +72,7 @@ private:
     SIZE m_box_size{};
     std::shared_ptr<Observer> m_observer;
     HIMAGELIST m_images = nullptr;
+    bool m_emptying = false; // the tree's own selection changes then select nothing
 };
 
 } // namespace Editor

@@ -75,6 +75,11 @@ void PropertiesWindow::build()
     m_editor.document()->add_observer(m_observer);
 }
 
+void PropertiesWindow::document_replaced()
+{
+    m_editor.document()->add_observer(m_observer);
+}
+
 Screen::Widget* PropertiesWindow::widget() const
 {
     return m_editor.document()->live_widget(m_widget);

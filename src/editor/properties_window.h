@@ -36,6 +36,8 @@ public:
     // Rebuilds the grid for `widget`; shows the window (without activating, moving or
     // resizing it) for a widget, hides it for none.
     void show_widget(Screen::Widget* widget);
+    // The editor loaded its screen again: listens to the new document.
+    void document_replaced();
     // Docks `window` (a child of this one) at the right edge, replacing the one docked
     // before, and widens the window by its width; null undocks. A window widened past
     // the screen's edge moves left until the chooser goes.

@@ -1,6 +1,7 @@
 #include "editor/tool_window.h"
 
 #include "app/mouse_entry_tracker.h"
+#include "platform/wine_host.h"
 
 namespace Editor {
 namespace {
@@ -8,19 +9,13 @@ namespace {
 constexpr DWORD floating_ex_style = WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE | WS_EX_TOPMOST;
 constexpr DWORD floating_style = WS_POPUP | WS_CAPTION | WS_THICKFRAME;
 
-bool running_under_wine()
-{
-    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    return ntdll && GetProcAddress(ntdll, "wine_get_version");
-}
-
 // Wine (8, on X without a compositor) leaves a window made after a Direct2D window has
 // presented black wherever it lies over that window. There the tool windows go into
 // the free space beside the editor when the screen has room: the outline (placed near
 // the editor's left) at its near end, the grid (placed near its right) at the far end.
 bool beside_under_wine(const RECT& active, std::int32_t width, RECT& area)
 {
-    if (!running_under_wine())
+    if (!Platform::running_under_wine())
         return false;
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);

@@ -2,6 +2,7 @@
 
 #include "app/com_call.h"
 #include "app/dwrite_calls.h"
+#include "mod/mod_change.h"
 
 #include <vector>
 
@@ -12,7 +13,7 @@ using Microsoft::WRL::ComPtr;
 const char* const DeviceResources::placeholder_font = "gillsans_16";
 
 DeviceResources::DeviceResources(const Gfx::GraphicsContext& graphics, std::shared_ptr<const Mod::FileSource> files)
-    : m_graphics(graphics), m_converter(graphics),
+    : m_graphics(graphics), m_files(files), m_converter(graphics),
       m_fonts(graphics.dwrite_factory.Get(), files, &m_font_collection),
       m_textures(
           files, graphics.dwrite_factory.Get(),
@@ -22,6 +23,18 @@ DeviceResources::DeviceResources(const Gfx::GraphicsContext& graphics, std::shar
           })
 {
     m_font_collection.open(graphics.dwrite_factory.Get(), files);
+}
+
+void DeviceResources::apply_change(const Mod::ModChange& change)
+{
+    m_textures.drop_changed(change);
+    if (change.font_files()) {
+        // Every entry's format comes from the collection about to be replaced.
+        m_fonts.clear();
+        m_font_collection.open(m_graphics.dwrite_factory.Get(), m_files);
+    } else {
+        m_fonts.drop(change.font_descriptions());
+    }
 }
 
 ComPtr<IDWriteTextFormat> copy_text_format(IDWriteFactory* factory, IDWriteTextFormat* format)

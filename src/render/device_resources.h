@@ -38,6 +38,11 @@ public:
     // Never fails: the system font stands in for a missing or broken description.
     const FontEntry& font(const std::string& name) { return m_fonts.font(name); }
 
+    // Drops the textures and fonts made from changed files; TrueType files changing
+    // build the mod's font collection again (raising what that raises). Text formats
+    // handed out before are stale afterwards: drawings must drop what they keep.
+    void apply_change(const Mod::ModChange& change);
+
     ImageConverter& converter() { return m_converter; }
     const Fonts::GameFontCollection& font_collection() const { return m_font_collection; }
 
@@ -45,6 +50,7 @@ private:
     // Destroyed backwards: textures and fonts before the collection, the converter's
     // device last.
     const Gfx::GraphicsContext& m_graphics;
+    std::shared_ptr<const Mod::FileSource> m_files;
     ImageConverter m_converter;
     Fonts::GameFontCollection m_font_collection;
     FontCache m_fonts;

@@ -1,11 +1,14 @@
 #include "render/font_cache.h"
 
 #include "fs/game_font_collection.h"
+#include "fs/name_order.h"
 #include "render/font_description.h"
 #include "ui/ansi_text.h"
 #include "ui/text_format.h"
 
+#include <algorithm>
 #include <exception>
+#include <iterator>
 
 namespace Render {
 
@@ -26,6 +29,16 @@ const FontEntry& FontCache::font(const std::string& name)
     if (found == m_entries.end())
         found = m_entries.emplace(name, make_entry(name)).first;
     return found->second;
+}
+
+void FontCache::drop(const std::vector<std::string>& names)
+{
+    for (auto entry = m_entries.begin(); entry != m_entries.end();) {
+        const bool stale = std::any_of(names.begin(), names.end(), [&](const std::string& name) {
+            return Mod::names_equal_ignoring_case(name, entry->first);
+        });
+        entry = stale ? m_entries.erase(entry) : std::next(entry);
+    }
 }
 
 FontEntry FontCache::make_entry(const std::string& name) const

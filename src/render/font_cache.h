@@ -45,6 +45,12 @@ public:
     // stays valid as long as the cache.
     const FontEntry& font(const std::string& name);
 
+    // Forgets the entries of these names (letter case ignored, as the description files'
+    // names are), or all of them, so that they are made again on their next use. Only
+    // while nothing holds a reference from font().
+    void drop(const std::vector<std::string>& names);
+    void clear() { m_entries.clear(); }
+
 private:
     FontEntry make_entry(const std::string& name) const;
 

@@ -1,6 +1,7 @@
 #include "render/resource_set.h"
 
 #include "fs/union_source.h"
+#include "mod/mod_change.h"
 
 #ifdef _WIN32
 #include "render/device_resources.h"
@@ -25,6 +26,19 @@ ResourceSet::ResourceSet(Gfx::GraphicsContext* graphics, std::shared_ptr<const M
 }
 
 ResourceSet::~ResourceSet() = default;
+
+void ResourceSet::apply_change(const Mod::ModChange& change)
+{
+    if (change.colours() && m_files) {
+        if (m_colours)
+            m_replaced_colours.push_back(std::move(m_colours));
+        m_colours = Screen::ColourTable::load(*m_files);
+    }
+#ifdef _WIN32
+    if (m_device)
+        m_device->apply_change(change);
+#endif
+}
 
 Mod::ResourceBuilder resource_set_builder()
 {

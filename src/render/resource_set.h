@@ -8,9 +8,11 @@
 #include "screen/colour_table.h"
 
 #include <memory>
+#include <vector>
 
 namespace Mod {
 class FileSource;
+class ModChange;
 }
 
 namespace Render {
@@ -30,9 +32,17 @@ public:
     // Null without a graphics context.
     DeviceResources* device() const { return m_device.get(); }
 
+    // Makes what changed files made stale anew: the colour table is evaluated again
+    // when it changed, and the device drops the textures and fonts read from them.
+    // Screens loaded before keep the colour table they were given.
+    void apply_change(const Mod::ModChange& change);
+
 private:
     std::shared_ptr<const Mod::FileSource> m_files;
     std::unique_ptr<Screen::ColourTable> m_colours;
+    // Tables replaced by a change: a screen that failed to load again still shows (and
+    // may restyle) with the table it was loaded with. Small, and rarely more than a few.
+    std::vector<std::unique_ptr<Screen::ColourTable>> m_replaced_colours;
     Gfx::GraphicsContext* m_graphics;
     std::unique_ptr<DeviceResources> m_device;
 };

@@ -2,11 +2,14 @@
 
 #include "app/d2d_calls.h"
 #include "app/dwrite_calls.h"
+#include "mod/mod_change.h"
 #include "platform/debug_output.h"
 #include "render/texture_path.h"
 #include "ui/ansi_text.h"
 
+#include <algorithm>
 #include <exception>
+#include <iterator>
 
 namespace Render {
 
@@ -28,6 +31,21 @@ TextureCache::TextureCache(std::shared_ptr<const Mod::FileSource> files, IDWrite
 void TextureCache::prepare(const std::string& path, ComPtr<ID2D1Bitmap> bitmap)
 {
     m_prepared[path] = std::move(bitmap);
+}
+
+void TextureCache::drop_changed(const Mod::ModChange& change)
+{
+    if (change.everything()) {
+        m_textures.clear();
+        return;
+    }
+    for (auto entry = m_textures.begin(); entry != m_textures.end();) {
+        // Every candidate counts: a file that appears may now stand before the one used.
+        const std::vector<std::string> candidates = texture_candidates(entry->first);
+        const bool stale = std::any_of(candidates.begin(), candidates.end(),
+                                       [&](const std::string& candidate) { return change.has(candidate); });
+        entry = stale ? m_textures.erase(entry) : std::next(entry);
+    }
 }
 
 ComPtr<ID2D1Bitmap> TextureCache::texture(ID2D1RenderTarget* target, const std::string& path)

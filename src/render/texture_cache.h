@@ -14,6 +14,10 @@
 #include <string>
 #include <unordered_map>
 
+namespace Mod {
+class ModChange;
+}
+
 namespace Render {
 
 class TextureCache {
@@ -34,6 +38,10 @@ public:
     void prepare(const std::string& path, Microsoft::WRL::ComPtr<ID2D1Bitmap> bitmap);
 
     std::size_t size() const { return m_textures.size(); }
+
+    // Forgets the textures read from (or missing at) a changed file, so that the next
+    // request reads the file again.
+    void drop_changed(const Mod::ModChange& change);
 
     // The window's render target is gone: its bitmaps go with it (a new target may even
     // come at the same address).

@@ -1,7 +1,11 @@
 #include "start/screen_selector.h"
 
 #include "app/dwrite_calls.h"
+#include "platform/debug_output.h"
+#include "render/resource_set.h"
+#include "screen/screen_document.h"
 #include "start/display_name.h"
+#include "start/mod_watcher.h"
 #include "ui/ansi_text.h"
 #include "ui/editor_workspace.h"
 #include "ui/text_format.h"
@@ -23,10 +27,18 @@ ScreenSelector::ScreenSelector(Gfx::GraphicsContext* graphics, std::unique_ptr<M
     App::set_text_alignment(title.Get(), DWRITE_TEXT_ALIGNMENT_CENTER);
     set_title(std::move(title));
     add_folder(screens_folder);
+    try {
+        m_watcher = std::make_unique<ModWatcher>(m_mod->composition(),
+                                                 [this](const Mod::ModChange& change) { apply_change(change); });
+    } catch (const std::exception& failure) {
+        // Everything else works without; saved files then show when the screen is reopened.
+        Platform::debug_output(std::string("Cannot watch the mod's folders: ") + failure.what() + "\n");
+    }
 }
 
 ScreenSelector::~ScreenSelector()
 {
+    m_watcher.reset();
     destroy_content();
     m_mod.reset();
 }
@@ -36,6 +48,36 @@ std::wstring ScreenSelector::cell_text(std::size_t column, const std::string& pa
     if (column == 1)
         return Ui::ansi_to_wide(make_display_name(path));
     return FileSelector::cell_text(column, path);
+}
+
+void ScreenSelector::apply_change(const Mod::ModChange& change)
+{
+    // Told from the message loop: nothing may escape into it.
+    auto* editor = dynamic_cast<Ui::EditorWorkspace*>(detail());
+    try {
+        bool loaded = true;
+        try {
+            m_mod->wait_until_loaded(0);
+        } catch (const std::exception&) {
+            loaded = false; // still loading (it reads the files as they are now), or failed
+        }
+        if (loaded) {
+            if (auto* resources = dynamic_cast<Render::ResourceSet*>(m_mod->resources()))
+                resources->apply_change(change);
+        }
+        if (change.screens())
+            refresh();
+        if (editor) {
+            if (change.reloads(editor->document()->path()))
+                editor->reload();
+            else
+                editor->redraw_resources();
+        }
+    } catch (const std::exception& failure) {
+        Platform::debug_output(std::string("Cannot follow the changed files: ") + failure.what() + "\n");
+        if (editor)
+            editor->tool_strip()->set_status(Ui::ansi_to_wide(failure.what()));
+    }
 }
 
 std::unique_ptr<Ui::Element> ScreenSelector::make_detail(const std::string& path)

@@ -4,6 +4,8 @@
 #include "screen/editor_observer.h"
 #include "screen/screen_document.h"
 #include "screen/widget.h"
+#include "screen/widget_path.h"
+#include "ui/ansi_text.h"
 #include "ui/tool_atlas.h"
 #include "ui/transform.h"
 
@@ -118,6 +120,38 @@ std::unique_ptr<DragTracker> EditorWorkspace::begin_drag(float x, float y, Mouse
     if (m_tool_strip->hit_test(local.x, local.y) == HitResult::yes)
         return m_tool_strip->begin_drag(local.x, local.y, button);
     return nullptr;
+}
+
+bool EditorWorkspace::reload()
+{
+    std::unique_ptr<Screen::ScreenDocument> fresh;
+    try {
+        fresh = std::make_unique<Screen::ScreenDocument>(m_graphics, *m_mod, m_document->path());
+    } catch (const std::exception& failure) {
+        m_tool_strip->set_status(ansi_to_wide(failure.what()) + L" \u2014 showing the last version that loaded");
+        return false;
+    }
+    const Screen::WidgetPath selected = selection() ? Screen::path_of(*selection()) : Screen::WidgetPath();
+    select(nullptr);
+    // The old document lives on until the tool windows have let go of its widgets: a new
+    // widget at a freed address must not pass for one they still list.
+    std::unique_ptr<Element> old = remove_child(m_document);
+    m_document = insert(std::move(fresh), last_child());
+    on_resized();
+    m_tool_strip->set_status(std::wstring());
+    if (m_tool_windows)
+        m_tool_windows->document_replaced();
+    if (!selected.empty())
+        select(Screen::find_widget(*m_document, selected));
+    old.reset();
+    invalidate();
+    return true;
+}
+
+void EditorWorkspace::redraw_resources()
+{
+    m_document->on_target_dropped();
+    m_document->invalidate();
 }
 
 void EditorWorkspace::on_target_dropped()

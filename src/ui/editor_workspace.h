@@ -44,6 +44,9 @@ public:
     class ToolWindows {
     public:
         virtual ~ToolWindows() = default;
+        // The screen was loaded again: document() is a new one, nothing is selected yet,
+        // and the previous document still exists until this returns.
+        virtual void document_replaced() {}
     };
     using ToolWindowFactory = std::function<std::unique_ptr<ToolWindows>(EditorWorkspace&)>;
     // Process-wide; without one (as in most tests) a workspace opens no tool windows.
@@ -70,6 +73,15 @@ public:
     std::unique_ptr<DragTracker> begin_drag(float x, float y, MouseButton button) override;
     // Drops the atlas with the target; the next draw composes it again.
     void on_target_dropped() override;
+
+    // Loads the screen again from the mod's files. When it loads, the new document takes
+    // the old one's place, with the widget at the selection's name path selected and the
+    // tool windows told, and the tool strip's status is cleared; when it fails, the old
+    // document stays and the status says why. Returns whether it loaded.
+    bool reload();
+    // Drops what the screen's drawing keeps of textures and fonts, for resources that
+    // changed under it, and draws again.
+    void redraw_resources();
 
     // Asked on every pointer search; null restores the default, which always allows.
     void set_editing_allowed(std::function<bool()> predicate);

@@ -77,6 +77,20 @@ void FileSelector::add_folder(const std::string& path)
     on_resized();
 }
 
+void FileSelector::refresh()
+{
+    if (!m_scroll)
+        return;
+    for (FileGroup*& group : m_groups) {
+        FileGroup* fresh = m_scroll->insert(std::make_unique<FileGroup>(*this, group->folder()), group);
+        m_scroll->remove_child(group);
+        group = fresh;
+    }
+    update_column_widths();
+    on_resized();
+    invalidate();
+}
+
 void FileSelector::update_column_widths()
 {
     // Widths only grow: a list never jumps narrower while it lives.

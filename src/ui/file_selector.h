@@ -37,6 +37,10 @@ public:
     // in any letter case, is not added again.
     void add_folder(const std::string& path);
 
+    // Lists every folder's files again, for files added to or removed from the source;
+    // also while a file is chosen, so that going back shows the list as it is now.
+    void refresh();
+
     // The text of one cell for the file at `path`; the base shows the file name in every
     // column.
     virtual std::wstring cell_text(std::size_t column, const std::string& path);

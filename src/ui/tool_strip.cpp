@@ -4,6 +4,7 @@
 #include "ui/text_format.h"
 #include "ui/tool_button.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace Ui {
@@ -24,11 +25,11 @@ D2D1_RECT_F atlas_cell(float x, float y)
 } // namespace
 
 ToolStrip::ToolStrip(IDWriteFactory* dwrite_factory, const Microsoft::WRL::ComPtr<ID2D1Bitmap>& atlas)
+    : m_factory(dwrite_factory)
 {
     m_height = strip_height;
-    Microsoft::WRL::ComPtr<IDWriteTextFormat> format =
-        create_system_text_format(dwrite_factory, 10.0f, DWRITE_FONT_WEIGHT_NORMAL);
-    m_label = create_text_layout(L"Tool: ", dwrite_factory, format.Get());
+    m_format = create_system_text_format(dwrite_factory, 10.0f, DWRITE_FONT_WEIGHT_NORMAL);
+    m_label = create_text_layout(L"Tool: ", dwrite_factory, m_format.Get());
     App::set_word_wrapping(m_label.Get(), DWRITE_WORD_WRAPPING_NO_WRAP);
     App::set_paragraph_alignment(m_label.Get(), DWRITE_PARAGRAPH_ALIGNMENT_CENTER);
     App::set_max_height(m_label.Get(), strip_height);
@@ -48,7 +49,40 @@ ToolStrip::ToolStrip(IDWriteFactory* dwrite_factory, const Microsoft::WRL::ComPt
         x += ToolButton::size + button_gap;
     }
     m_select->set_chosen(true);
+    m_status_left = x + group_gap;
     m_width = x;
+}
+
+void ToolStrip::set_status(const std::wstring& text)
+{
+    std::wstring line = text;
+    for (wchar_t& c : line) {
+        if (c == L'\r' || c == L'\n' || c == L'\t')
+            c = L' ';
+    }
+    if (line == m_status_text)
+        return;
+    m_status_text = line;
+    m_status.Reset();
+    if (!line.empty()) {
+        m_status = create_text_layout(line.c_str(), m_factory.Get(), m_format.Get());
+        App::set_word_wrapping(m_status.Get(), DWRITE_WORD_WRAPPING_NO_WRAP);
+        App::set_paragraph_alignment(m_status.Get(), DWRITE_PARAGRAPH_ALIGNMENT_CENTER);
+        App::set_max_height(m_status.Get(), strip_height);
+        Microsoft::WRL::ComPtr<IDWriteInlineObject> ellipsis;
+        if (SUCCEEDED(m_factory->CreateEllipsisTrimmingSign(m_status.Get(), &ellipsis))) {
+            const DWRITE_TRIMMING trimming{DWRITE_TRIMMING_GRANULARITY_CHARACTER, 0, 0};
+            m_status->SetTrimming(&trimming, ellipsis.Get());
+        }
+        on_resized();
+    }
+    invalidate();
+}
+
+void ToolStrip::on_resized()
+{
+    if (m_status)
+        App::set_max_width(m_status.Get(), std::max(0.0f, m_width - m_status_left - label_left));
 }
 
 ToolButton* ToolStrip::add_button(const Microsoft::WRL::ComPtr<ID2D1Bitmap>& atlas, const D2D1_RECT_F& cell, float x,
@@ -85,6 +119,8 @@ void ToolStrip::draw(ID2D1RenderTarget* target)
     target->DrawLine(D2D1::Point2F(m_separator_x + 0.5f, 4.0f), D2D1::Point2F(m_separator_x + 0.5f, m_height - 4.0f),
                      m_brushes.rule.Get(), 1.0f);
     target->DrawTextLayout(D2D1::Point2F(label_left, 0.0f), m_label.Get(), m_brushes.text.Get());
+    if (m_status && m_width > m_status_left)
+        target->DrawTextLayout(D2D1::Point2F(m_status_left, 0.0f), m_status.Get(), m_brushes.alert.Get());
     ContainerElement::draw(target);
 }
 

@@ -11,6 +11,7 @@
 #include <wrl/client.h>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace Ui {
@@ -32,6 +33,12 @@ public:
     // Marks the tool's button chosen and the other not; repaints when it changes.
     void set_tool(Tool tool);
 
+    // A line after the buttons, up to the strip's right edge (shortened with an ellipsis
+    // there); empty clears it. Line breaks become spaces.
+    void set_status(const std::wstring& text);
+    const std::wstring& status() const { return m_status_text; }
+    IDWriteTextLayout* status_layout() const { return m_status.Get(); }
+
     ToolButton* select_button() const { return m_select; }
     ToolButton* edit_button() const { return m_edit; }
     const std::vector<ToolButton*>& add_widget_buttons() const { return m_add_widget; }
@@ -39,6 +46,7 @@ public:
 
     // Solid: its whole rectangle is hit, buttons or not.
     HitResult hit_test(float x, float y) override;
+    void on_resized() override;
     void draw(ID2D1RenderTarget* target) override;
     void on_target_dropped() override;
 
@@ -53,6 +61,11 @@ private:
     ToolButton* m_edit = nullptr;
     std::vector<ToolButton*> m_add_widget;
     float m_separator_x = 0.0f; // the rule between the two groups of buttons
+    float m_status_left = 0.0f; // where the status line starts, after the last button
+    Microsoft::WRL::ComPtr<IDWriteFactory> m_factory;
+    Microsoft::WRL::ComPtr<IDWriteTextFormat> m_format;
+    std::wstring m_status_text;
+    Microsoft::WRL::ComPtr<IDWriteTextLayout> m_status; // null while there is no status
 };
 
 } // namespace Ui

@@ -18,6 +18,7 @@ void ToolStripBrushes::create(ID2D1RenderTarget* target)
         collection.Get());
     made.rule = App::create_solid_color_brush(target, rgb(186, 197, 214));
     made.text = App::create_solid_color_brush(target, rgb(40, 44, 52));
+    made.alert = App::create_solid_color_brush(target, rgb(176, 24, 24));
     made.hover_fill = App::create_solid_color_brush(target, rgb(229, 243, 255));
     made.hover_outline = App::create_solid_color_brush(target, rgb(153, 209, 255));
     made.chosen_fill = App::create_solid_color_brush(target, rgb(196, 224, 250));

@@ -11,6 +11,7 @@ struct ToolStripBrushes {
     Microsoft::WRL::ComPtr<ID2D1LinearGradientBrush> background; // vertical, spanned to the strip
     Microsoft::WRL::ComPtr<ID2D1SolidColorBrush> rule;           // bottom edge and group separator
     Microsoft::WRL::ComPtr<ID2D1SolidColorBrush> text;
+    Microsoft::WRL::ComPtr<ID2D1SolidColorBrush> alert; // the status line's text
     Microsoft::WRL::ComPtr<ID2D1SolidColorBrush> hover_fill;
     Microsoft::WRL::ComPtr<ID2D1SolidColorBrush> hover_outline;
     Microsoft::WRL::ComPtr<ID2D1SolidColorBrush> chosen_fill; // the current tool, and a button held down

@@ -195,7 +195,7 @@ TEST_F(StartListsTest, TheSampleModuleListsItsLooseAndArchivedScreensWithDisplay
     const Ui::FileGroup& group = *screens->groups()[0];
     EXPECT_EQ(group.folder(), "Art\\UI\\Screens\\");
     std::vector<std::string> names = names_of(group);
-    EXPECT_EQ(names.size(), 51u);
+    EXPECT_EQ(names.size(), 52u);
     for (const char* expected : {
              "MPGameSetupDialog.screen",    // loose only
              "FEMainMenu.screen",           // loose only, mixed case
@@ -227,7 +227,7 @@ TEST_F(StartListsTest, TheSampleModuleListsItsLooseAndArchivedScreensWithDisplay
     EXPECT_EQ(screens->title()->GetMaxWidth(), screens->width());
     EXPECT_EQ(group.transform().dy, 10.0f);
 
-    // 51 rows do not fit: the list scrolls.
+    // 52 rows do not fit: the list scrolls.
     EXPECT_TRUE(screens->scroll()->is_scrolling());
 }
 
@@ -284,6 +284,9 @@ TEST_F(StartListsTest, AScreenThatDoesNotLoadShowsItsMessageAndKeepsTheList)
     auto* workspace = dynamic_cast<Ui::EditorWorkspace*>(screens->detail());
     ASSERT_NE(workspace, nullptr);
     EXPECT_EQ(workspace->document()->widget_count(), 1u);
+    // The module's folder watches end before its folder is removed: Wine hangs removing
+    // a folder that has a change notification pending.
+    window.reset();
 }
 
 TEST_F(StartListsTest, AScreenOpenedBeforeTheModuleHasLoadedFailsAndWorksLater)

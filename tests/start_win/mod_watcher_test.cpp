@@ -1,0 +1,237 @@
+// Following a mod's loose folders as files are saved: the system's change notifications,
+// one report per burst, and the screen list and open screen following them.
+
+#include "fs/folder_watcher.h"
+#include "start/mod_watcher.h"
+#include "start/screen_selector.h"
+
+#include "mod/loaded_mod.h"
+#include "render/resource_set.h"
+#include "screen/screen_document.h"
+#include "screen/widget.h"
+#include "ui/editor_workspace.h"
+#include "ui/file_entry.h"
+#include "ui/file_group.h"
+#include "ui/tool_strip.h"
+
+#include "support/temp_folder.h"
+#include "support/win/message_pump.h"
+#include "support/win/test_elements.h"
+#include "support/win/test_graphics.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+using TestSupport::pump_until;
+
+TEST(FolderWatcher, ReportsFilesWrittenInAndBelowEachFolder)
+{
+    TempFolder first, second;
+    second.make_folder("deep\\er");
+    std::vector<std::pair<std::size_t, std::string>> reports;
+    Mod::FolderWatcher watcher({first.root(), first.path("missing\\"), second.root()},
+                               [&](std::size_t folder, const std::string& path) { reports.emplace_back(folder, path); });
+    EXPECT_EQ(watcher.watched_count(), 2u) << "a missing folder is left out";
+
+    second.write("deep\\er\\file.txt", "written");
+    ASSERT_TRUE(pump_until([&] {
+        for (const auto& report : reports) {
+            if (report.first == 2 && report.second == "deep\\er\\file.txt")
+                return true;
+        }
+        return false;
+    })) << reports.size() << " reports";
+    for (const auto& report : reports)
+        EXPECT_EQ(report.first, 2u) << report.second;
+
+    // A new folder with files already in it (unpacked, or copied in): each file is told.
+    reports.clear();
+    TempFolder source;
+    source.write("new\\a.txt", "a");
+    source.write("new\\inner\\b.txt", "b");
+    ASSERT_TRUE(MoveFileA(source.path("new").c_str(), first.path("new").c_str()));
+    const auto told = [&](const std::string& path) {
+        return std::find(reports.begin(), reports.end(), std::make_pair(std::size_t{0}, path)) != reports.end();
+    };
+    ASSERT_TRUE(pump_until([&] { return told("new\\a.txt") && told("new\\inner\\b.txt"); }))
+        << reports.size() << " reports";
+    first.write("new\\inner\\c.txt", "c");
+    EXPECT_TRUE(pump_until([&] { return told("new\\inner\\c.txt"); })) << "the new folders are watched too";
+}
+
+TEST(FolderWatcher, GoesWithoutWaitingForItsPendingReads)
+{
+    TempFolder folder;
+    int reports = 0;
+    {
+        Mod::FolderWatcher watcher({folder.root()}, [&](std::size_t, const std::string&) { ++reports; });
+        ASSERT_EQ(watcher.watched_count(), 1u);
+    }
+    // The cancelled reads complete now, and a write after the watcher tells nobody.
+    folder.write("after.txt", "x");
+    TestSupport::pump_until([] { return false; }, 500);
+    EXPECT_EQ(reports, 0);
+}
+
+// A notification buffer as the system fills it: records aligned to four bytes.
+std::vector<unsigned char> records(const std::vector<std::u16string>& names)
+{
+    std::vector<unsigned char> buffer;
+    const std::size_t header = offsetof(FILE_NOTIFY_INFORMATION, FileName);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::size_t start = buffer.size();
+        const std::size_t length = names[i].size() * 2;
+        const std::size_t size = (header + length + 3) & ~std::size_t{3};
+        buffer.resize(start + size);
+        FILE_NOTIFY_INFORMATION record{};
+        record.NextEntryOffset = i + 1 < names.size() ? static_cast<DWORD>(size) : 0;
+        record.Action = FILE_ACTION_MODIFIED;
+        record.FileNameLength = static_cast<DWORD>(length);
+        std::memcpy(&buffer[start], &record, header);
+        std::memcpy(&buffer[start + header], names[i].data(), length);
+    }
+    return buffer;
+}
+
+TEST(FolderWatcher, RecordsAreReadOnlyAsFarAsTheBufferGoes)
+{
+    const std::vector<unsigned char> buffer = records({u"a.txt", u"sub\\b.screen", u""});
+    auto parsed = Mod::parse_change_records(buffer.data(), buffer.size());
+    ASSERT_EQ(parsed.size(), 3u);
+    EXPECT_EQ(parsed[0].first, static_cast<unsigned long>(FILE_ACTION_MODIFIED));
+    EXPECT_EQ(parsed[0].second, u"a.txt");
+    EXPECT_EQ(parsed[1].second, u"sub\\b.screen");
+    EXPECT_EQ(parsed[2].second, u"");
+
+    // Cut anywhere: only the records that fit whole.
+    for (std::size_t size = 0; size < buffer.size(); ++size) {
+        auto cut = Mod::parse_change_records(buffer.data(), size);
+        EXPECT_LE(cut.size(), 2u) << size;
+    }
+    EXPECT_TRUE(Mod::parse_change_records(buffer.data(), 0).empty());
+
+    // A name length past the end, and an offset that leaves the buffer.
+    std::vector<unsigned char> damaged = buffer;
+    const DWORD huge = 0x7fffffff;
+    std::memcpy(&damaged[offsetof(FILE_NOTIFY_INFORMATION, FileNameLength)], &huge, sizeof(huge));
+    EXPECT_TRUE(Mod::parse_change_records(damaged.data(), damaged.size()).empty());
+    damaged = buffer;
+    std::memcpy(&damaged[0], &huge, sizeof(huge));
+    EXPECT_EQ(Mod::parse_change_records(damaged.data(), damaged.size()).size(), 1u);
+}
+
+Mod::ModComposition composition_of(const TempFolder& folder)
+{
+    Mod::ModComposition composition;
+    composition.install_folder = folder.root();
+    composition.sources = {{{Mod::SourceKind::folder, "Data\\"}, true, ""}};
+    return composition;
+}
+
+TEST(ModWatcher, ABurstOfWritesGivesOneReport)
+{
+    TempFolder installation;
+    installation.make_folder("Data\\Art\\UI\\Screens");
+    std::vector<Mod::ModChange> reports;
+    Start::ModWatcher watcher(composition_of(installation), [&](const Mod::ModChange& change) { reports.push_back(change); },
+                              300);
+    ASSERT_EQ(watcher.watched_count(), 1u);
+    // An editor's save: a temporary file, the real one written twice, the temporary gone.
+    installation.write("Data\\Art\\UI\\Screens\\main.screen.tmp", "1");
+    installation.write("Data\\Art\\UI\\Screens\\main.screen", "2");
+    installation.write("Data\\Art\\UI\\Screens\\main.screen", "3");
+    DeleteFileA(installation.path("Data\\Art\\UI\\Screens\\main.screen.tmp").c_str());
+    ASSERT_TRUE(pump_until([&] { return !reports.empty(); }));
+    pump_until([] { return false; }, 800);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_TRUE(reports[0].has("Art\\UI\\Screens\\main.screen"));
+    EXPECT_TRUE(reports[0].screens());
+    EXPECT_FALSE(reports[0].style_sheets());
+
+    installation.write("Data\\art\\ui\\styles\\extra.styles", "StyleSheet = { Styles = {} }");
+    ASSERT_TRUE(pump_until([&] { return reports.size() == 2; }));
+    EXPECT_TRUE(reports[1].style_sheets());
+    EXPECT_FALSE(reports[1].has("Art\\UI\\Screens\\main.screen"));
+}
+
+// A module with one loose screen, its list, and the editor on that screen.
+class FollowingTest : public testing::Test {
+protected:
+    static constexpr const char* screen = "Art\\UI\\Screens\\main.screen";
+
+    void SetUp() override
+    {
+        installation.write("Main.module", "[global]\nModFolder = Main\nDataFolder.1 = Data\n");
+        write_screen("one");
+        auto mod = std::make_unique<Mod::LoadedMod>();
+        mod->set_resource_builder(Render::resource_set_builder());
+        mod->load(&TestSupport::test_graphics(), installation.path("Main.module"));
+        mod->wait_until_loaded(10000);
+        screens = root.insert(std::make_unique<Start::ScreenSelector>(&TestSupport::test_graphics(), std::move(mod)),
+                              nullptr);
+        screens->set_bounds(0, 0, 800, 600);
+        ASSERT_NE(screens->watcher(), nullptr);
+        ASSERT_EQ(screens->watcher()->watched_count(), 1u);
+        screens->choose(entries().at(0));
+        editor = dynamic_cast<Ui::EditorWorkspace*>(screens->detail());
+        ASSERT_NE(editor, nullptr);
+    }
+
+    void write_screen(const std::string& text, const char* name = screen)
+    {
+        installation.write(std::string("Main\\Data\\") + name,
+                           "Screen = { Widgets = { type = 'TextLabel', name = 'label', text = '" + text + "' } }");
+    }
+
+    std::vector<std::string> entries() const
+    {
+        std::vector<std::string> paths;
+        for (Ui::FileEntry* entry : screens->groups().at(0)->entries())
+            paths.push_back(entry->path());
+        return paths;
+    }
+
+    std::string shown_text() const { return editor->document()->widgets()->text().value_or(""); }
+
+    TempFolder installation;
+    TestSupport::TestRoot root;
+    Start::ScreenSelector* screens = nullptr;
+    Ui::EditorWorkspace* editor = nullptr;
+};
+
+TEST_F(FollowingTest, SavingTheOpenScreenShowsTheNewVersion)
+{
+    ASSERT_EQ(shown_text(), "one");
+    editor->select(editor->document()->widgets());
+    write_screen("two");
+    ASSERT_TRUE(pump_until([&] { return shown_text() == "two"; }, 10000));
+    EXPECT_EQ(editor->selection(), editor->document()->widgets()) << "the selection is kept by name";
+
+    // A broken save keeps the last good version, and says why.
+    installation.write(std::string("Main\\Data\\") + screen, "Screen = {");
+    ASSERT_TRUE(pump_until([&] { return !editor->tool_strip()->status().empty(); }, 10000));
+    EXPECT_EQ(shown_text(), "two");
+    write_screen("three");
+    ASSERT_TRUE(pump_until([&] { return shown_text() == "three"; }, 10000));
+    EXPECT_EQ(editor->tool_strip()->status(), L"");
+}
+
+TEST_F(FollowingTest, TheListFollowsScreensAddedAndRemoved)
+{
+    write_screen("other", "Art\\UI\\Screens\\added.screen");
+    ASSERT_TRUE(pump_until([&] { return entries().size() == 2; }, 10000));
+    EXPECT_EQ(entries()[0], "Art\\UI\\Screens\\added.screen");
+    EXPECT_EQ(shown_text(), "one") << "another screen's file leaves the open one alone";
+
+    DeleteFileA(installation.path("Main\\Data\\Art\\UI\\Screens\\added.screen").c_str());
+    ASSERT_TRUE(pump_until([&] { return entries().size() == 1; }, 10000));
+    screens->go_back();
+    EXPECT_EQ(entries(), std::vector<std::string>{screen});
+}
+
+} // namespace
