@@ -1,7 +1,6 @@
 #include "app/message_loop.h"
 
 #include "app/mouse_entry_tracker.h"
-#include "app/win32_error.h"
 
 #include <windows.h>
 
@@ -18,18 +17,19 @@ int run_message_loop()
     MouseEntryTracker tracker;
     MSG message{};
     for (;;) {
-        // WAIT_IO_COMPLETION: procedure calls have just run; nothing was queued.
+        // Only the alertable wait blocks: GetMessage would wait without running procedure
+        // calls (change notifications among them) whenever the wait woke for a message
+        // that was gone by then.
         while (MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, wake_mask, MWMO_ALERTABLE | MWMO_INPUTAVAILABLE) ==
                WAIT_IO_COMPLETION) {
         }
-        BOOL got = GetMessageW(&message, nullptr, 0, 0);
-        if (got == -1)
-            throw_last_error("GetMessage");
-        if (got == 0)
-            return 0;
-        tracker.on_message(message);
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT)
+                return 0;
+            tracker.on_message(message);
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
     }
 }
 

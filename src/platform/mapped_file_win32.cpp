@@ -6,7 +6,9 @@ namespace Platform {
 
 std::unique_ptr<MappedFile> MappedFile::open(const std::string& path)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    // Sharing deletion lets a modder's editor save over a file the program holds (a font,
+    // a string table) the way most editors save: a new file renamed over the old one.
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                               FILE_FLAG_NO_BUFFERING, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return nullptr;

@@ -128,7 +128,13 @@ bool EditorWorkspace::reload()
     try {
         fresh = std::make_unique<Screen::ScreenDocument>(m_graphics, *m_mod, m_document->path());
     } catch (const std::exception& failure) {
-        m_tool_strip->set_status(ansi_to_wide(failure.what()) + L" \u2014 showing the last version that loaded");
+        // The header above names the file: the strip's width goes to the reason.
+        std::string message = failure.what();
+        const std::string named = " " + m_document->path();
+        const std::size_t at = message.find(named);
+        if (at != std::string::npos)
+            message.erase(at, named.size());
+        m_tool_strip->set_status(ansi_to_wide(message) + L" \u2014 showing the last version that loaded");
         return false;
     }
     const Screen::WidgetPath selected = selection() ? Screen::path_of(*selection()) : Screen::WidgetPath();

@@ -129,8 +129,16 @@ def until(what, check, timeout=20):
     return found[0]
 
 
-def edit(program, shots):
-    client = walk.walk(program, None)
+# Parts of the loading screen, as fractions of the screen view.
+TITLE = (0.05, 0.05, 0.65, 0.11)  # MissionTitle
+MOVED = (0.3, 0.5, 0.9, 0.56)     # where the walks move the title
+SKY = (0.3, 0.2, 0.6, 0.3)        # the picture's sky, away from every text
+
+
+def select_title(client):
+    """With the loading screen open: clicks its mission title, waits for the Properties
+    window and the dimming around it. Returns the screen view, the Properties window and
+    the screenshots before and after."""
     screen = Screen(client)
     outline = ToolWindow("Outline")
     properties = ToolWindow("Properties")
@@ -138,18 +146,23 @@ def edit(program, shots):
     if properties.find():
         raise Failure("the Properties window shows with nothing selected")
     log("outline %s at %s" % (outline.id, outline.geometry()))
-
-    title = (0.05, 0.05, 0.65, 0.11)       # MissionTitle
-    moved = (0.3, 0.5, 0.9, 0.56)          # where the rectangle edit puts it
-    sky = (0.3, 0.2, 0.6, 0.3)             # the picture's sky, away from every text
     before = walk.screenshot()
-
-    # 1. Select the title in the screen view.
     screen.click(0.35, 0.08)
     walk.wait_for("the Properties window", properties.find, 20)
     selected = until("the rest of the screen dimmed around the selection",
-                     lambda image: changed(screen.region(before, *sky), screen.region(image, *sky)) >= 0.5)
+                     lambda image: changed(screen.region(before, *SKY), screen.region(image, *SKY)) >= 0.5)
     settle()
+    return screen, properties, before, selected
+
+
+def edit(program, shots):
+    client = walk.walk(program, None)
+    outline = ToolWindow("Outline")
+    title, moved, sky = TITLE, MOVED, SKY
+
+    # 1. Select the title in the screen view.
+    screen, properties, before, selected = select_title(client)
+    outline.find()
     if shots:
         walk.screenshot(os.path.join(shots, "editor-tools-full.png"))
     text_before = golden(screen.region(before, *title, step=1))

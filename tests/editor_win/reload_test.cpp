@@ -99,7 +99,8 @@ TEST_F(ReloadTest, AFailingVersionKeepsTheLastGoodOneUntilTheNextGoodSave)
     EXPECT_EQ(workspace->document(), good);
     EXPECT_EQ(workspace->selection(), label);
     const std::wstring status = workspace->tool_strip()->status();
-    EXPECT_EQ(status.find(L"Cannot load screen file"), 0u) << status;
+    EXPECT_EQ(status.find(L"Cannot load screen file: "), 0u) << status;
+    EXPECT_EQ(status.find(L"tools.screen"), std::wstring::npos) << "the header names the file already";
     EXPECT_NE(status.find(L"showing the last version that loaded"), std::wstring::npos);
     EXPECT_EQ(status.find(L'\n'), std::wstring::npos);
     EXPECT_NE(workspace->tool_strip()->status_layout(), nullptr);

@@ -117,6 +117,26 @@ TEST_F(FontCacheTest, AFailingDescriptionIsNotRunAgain)
     expect_system(cache.font("late"), 12.0f, "cached");
     Render::FontCache fresh(factory(), m_files, &m_fonts);
     EXPECT_EQ(family_of(fresh.font("late").format.Get()), L"Tahoma");
+
+    // Saved again: dropping the name (as the file system spells it) runs it once more.
+    cache.drop({"LATE"});
+    EXPECT_EQ(family_of(cache.font("late").format.Get()), L"Tahoma");
+}
+
+TEST_F(FontCacheTest, DroppingLeavesOtherNamesAlone)
+{
+    m_folder.write("font\\one.fnt", "font = { name = 'Tahoma', sizeDefault = 16 }");
+    m_folder.write("font\\two.fnt", "font = { name = 'Tahoma', sizeDefault = 32 }");
+    Render::FontCache cache(factory(), m_files, &m_fonts);
+    const float one = cache.font("one").format->GetFontSize();
+    const float two = cache.font("two").format->GetFontSize();
+    m_folder.write("font\\one.fnt", "font = { name = 'Tahoma', sizeDefault = 64 }");
+    m_folder.write("font\\two.fnt", "font = { name = 'Tahoma', sizeDefault = 64 }");
+    cache.drop({"two", "missing"});
+    EXPECT_FLOAT_EQ(cache.font("one").format->GetFontSize(), one);
+    EXPECT_FLOAT_EQ(cache.font("two").format->GetFontSize(), two * 2.0f);
+    cache.clear();
+    EXPECT_FLOAT_EQ(cache.font("one").format->GetFontSize(), one * 4.0f);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "render/offscreen_device_target.h"
 
 #include "mod/memory_source.h"
+#include "mod/mod_change.h"
 #include "support/win/test_graphics.h"
 #include "ui/text_format.h"
 
@@ -128,6 +129,34 @@ TEST_F(TextureCacheTest, AnotherTargetStartsAfresh)
     Render::OffscreenDeviceTarget other(TestSupport::test_graphics(), 8, 8);
     m_cache.texture(other.target(), "art\\a");
     EXPECT_EQ(loaded.size(), 2u) << "bitmaps belong to the target they were made for";
+}
+
+TEST_F(TextureCacheTest, ChangedFilesAreReadAgainOtherTexturesStay)
+{
+    m_files->add("art\\ui\\frame.dds", "\x40 dds");
+    m_files->add("art\\ui\\other.tga", "\x50 tga");
+    ComPtr<ID2D1Bitmap> frame = m_cache.texture(m_target.target(), "art\\ui\\frame");
+    ComPtr<ID2D1Bitmap> other = m_cache.texture(m_target.target(), "art\\ui\\other");
+    ComPtr<ID2D1Bitmap> missing = m_cache.texture(m_target.target(), "art\\ui\\later");
+    ASSERT_EQ(m_cache.size(), 3u);
+
+    // The file written again, in the system's spelling; and a file that appears for a
+    // texture that was missing.
+    m_files->add("art\\ui\\frame.dds", "\x60 dds");
+    m_files->add("art\\ui\\later.rgt", "\x70 rgt");
+    Mod::ModChange change;
+    change.add("Art/UI/Frame.DDS");
+    change.add("art\\ui\\later.rgt");
+    m_cache.drop_changed(change);
+    EXPECT_EQ(m_cache.size(), 1u);
+    EXPECT_EQ(m_cache.texture(m_target.target(), "art\\ui\\other"), other);
+    EXPECT_EQ(first_pixel(m_cache.texture(m_target.target(), "art\\ui\\frame").Get()), 0xFF000060u);
+    EXPECT_EQ(first_pixel(m_cache.texture(m_target.target(), "art\\ui\\later").Get()), 0xFF000070u);
+
+    Mod::ModChange everything;
+    everything.add("");
+    m_cache.drop_changed(everything);
+    EXPECT_EQ(m_cache.size(), 0u);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include "screen_fixture.h"
 
+#include "mod/mod_change.h"
+#include "render/resource_set.h"
 #include "screen/presentation_item.h"
 
 #include <gtest/gtest.h>
@@ -98,3 +100,31 @@ TEST(ColourTableTest, NonNumericAlphaStopsTheScreen)
 }
 
 } // namespace
+
+TEST(ColourTableTest, AChangedTableIsEvaluatedAgainAndTheOldOneLivesOn)
+{
+    auto files = std::make_shared<MemorySource>();
+    files->add(Screen::ColourTable::path, "ColourTable = { {key = 'accent', value = {255, 0, 0, 255}} }");
+    Render::ResourceSet resources(nullptr, files);
+    const Screen::ColourTable* before = resources.colours();
+    ASSERT_NE(before, nullptr);
+
+    Mod::ModChange texture;
+    texture.add("art\\ui\\textures\\a.dds");
+    resources.apply_change(texture);
+    EXPECT_EQ(resources.colours(), before) << "only the table's own file counts";
+
+    files->add(Screen::ColourTable::path, "ColourTable = { {key = 'accent', value = {0, 0, 255, 255}} }");
+    Mod::ModChange colours;
+    colours.add("Art/UI/Styles/ColourTable.colours");
+    resources.apply_change(colours);
+    ASSERT_NE(resources.colours(), nullptr);
+    EXPECT_EQ(resources.colours()->resolve("accent"), (Colour{0, 0, 1, 1}));
+    // A screen loaded before still reads the table it was given.
+    EXPECT_EQ(before->resolve("accent"), (Colour{1, 0, 0, 1}));
+
+    // Broken now: no table, as when the mod was loaded with it.
+    files->add(Screen::ColourTable::path, "ColourTable = {");
+    resources.apply_change(colours);
+    EXPECT_EQ(resources.colours(), nullptr);
+}

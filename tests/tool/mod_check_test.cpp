@@ -10,6 +10,8 @@
 #include "render/texture_files.h"
 #include "support/temp_folder.h"
 
+#include "mod/ucs_bytes.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -19,16 +21,6 @@
 namespace {
 
 using Lines = std::vector<std::string>;
-
-std::string ucs(const std::u16string& body)
-{
-    std::string bytes = "\xFF\xFE";
-    for (char16_t unit : body) {
-        bytes.push_back(static_cast<char>(unit & 0xFF));
-        bytes.push_back(static_cast<char>(unit >> 8));
-    }
-    return bytes;
-}
 
 const char* const ui_styles = R"(StyleSheet = { Styles = {
     { name = 'Big', type = 'ButtonStyle', size = {0.25, 0.0625} },
@@ -41,7 +33,7 @@ protected:
         // Style lookups that fail tell the developer too; the lines say it here.
         m_previous_sink = Platform::set_debug_sink([](const std::string&) {});
         m_folder.write("Main.module", "[global]\nModFolder=Main\nDataFolder.1=Data\n");
-        m_folder.write("Main\\Locale\\english\\main.ucs", ucs(u"100\tHello\r\n"));
+        m_folder.write("Main\\Locale\\english\\main.ucs", ucs_bytes(u"100\tHello\r\n"));
         sheet("uistyles.styles", ui_styles);
         write("art\\ui\\textures\\ok.tga", tga_file(TgaHeader{}, std::string(16, '\x40')));
         write("art\\ui\\textures\\bad.dds", "DDS but nothing more");

@@ -5,19 +5,11 @@
 #include "support/sga_writer.h"
 #include "support/temp_folder.h"
 
+#include "mod/ucs_bytes.h"
+
 #include <gtest/gtest.h>
 
 namespace {
-
-std::string ucs(const std::u16string& body)
-{
-    std::string bytes = "\xFF\xFE";
-    for (char16_t unit : body) {
-        bytes.push_back(static_cast<char>(unit & 0xFF));
-        bytes.push_back(static_cast<char>(unit >> 8));
-    }
-    return bytes;
-}
 
 class ModCommandsTest : public ::testing::Test {
 protected:
@@ -33,9 +25,9 @@ protected:
         writer.add_file("art\\packed.txt", "from the archive", true);
         m_folder.write("Main\\Main.sga", writer.build());
         m_folder.write("Main\\Locale\\french\\main.ucs",
-                       ucs(u"10\tAttaquer la base\r\n11\tD\u00e9fendre la base%N%maintenant\r\n12\tattaquer!\r\n"));
-        m_folder.write("Main\\Locale\\english\\main.ucs", ucs(u"10\tAttack\r\n"));
-        m_folder.write("Base\\Locale\\french\\base.ucs", ucs(u"10\tshadowed\r\n20\tBase attaquer\r\n"));
+                       ucs_bytes(u"10\tAttaquer la base\r\n11\tD\u00e9fendre la base%N%maintenant\r\n12\tattaquer!\r\n"));
+        m_folder.write("Main\\Locale\\english\\main.ucs", ucs_bytes(u"10\tAttack\r\n"));
+        m_folder.write("Base\\Locale\\french\\base.ucs", ucs_bytes(u"10\tshadowed\r\n20\tBase attaquer\r\n"));
         m_module = m_folder.path("Main.module");
     }
 
