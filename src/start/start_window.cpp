@@ -1,7 +1,11 @@
 #include "start/start_window.h"
 
+#include "app/clipboard.h"
+#include "platform/text_encoding.h"
 #include "start/installation_folders.h"
 #include "start/module_selector.h"
+#include "start/screen_selector.h"
+#include "ui/editor_workspace.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -36,10 +40,22 @@ void StartWindow::on_resized()
 
 LRESULT StartWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam)
 {
+    if (message == WM_KEYDOWN && wparam == 'C' && GetKeyState(VK_CONTROL) < 0) {
+        if (Ui::EditorWorkspace* editor = shown_editor()) {
+            App::set_clipboard_text(hwnd(), Platform::ansi_to_utf16(editor->copy_as_lua()));
+            return 0;
+        }
+    }
     LRESULT result = TopLevelWindow::handle_message(message, wparam, lparam);
     if (message == WM_NCDESTROY)
         ExitProcess(0);
     return result;
+}
+
+Ui::EditorWorkspace* StartWindow::shown_editor() const
+{
+    auto* screens = dynamic_cast<ScreenSelector*>(m_modules ? m_modules->detail() : nullptr);
+    return dynamic_cast<Ui::EditorWorkspace*>(screens ? screens->detail() : nullptr);
 }
 
 void open_start_window(Gfx::GraphicsContext& graphics)

@@ -1,9 +1,15 @@
 #pragma once
 // The program's main window: the module list, which opening a module replaces by that
-// module's screen list. Closing it ends the process at once.
+// module's screen list. Ctrl+C in a screen's editor puts the selected widget (or, with
+// nothing selected, the whole screen) on the clipboard as Lua source. Closing the window
+// ends the process at once.
 
 #include "gfx/graphics_context.h"
 #include "gfx/top_level_window.h"
+
+namespace Ui {
+class EditorWorkspace;
+}
 
 namespace Start {
 
@@ -16,6 +22,8 @@ public:
     ~StartWindow() override;
 
     ModuleSelector* modules() const { return m_modules; }
+    // The editor of the open screen, or null while a list is shown.
+    Ui::EditorWorkspace* shown_editor() const;
 
     // Fits the module list to the client area.
     void on_resized() override;

@@ -2,6 +2,7 @@
 
 #include "gfx/graphics_context.h"
 #include "screen/editor_observer.h"
+#include "screen/lua_writer.h"
 #include "screen/screen_document.h"
 #include "screen/widget.h"
 #include "screen/widget_path.h"
@@ -152,6 +153,23 @@ bool EditorWorkspace::reload()
     old.reset();
     invalidate();
     return true;
+}
+
+std::string EditorWorkspace::copy_as_lua() const
+{
+    lua_State* L = m_document->lua();
+    Screen::Widget* widget = selection();
+    if (!widget || !widget->attached())
+        return Screen::write_screen_table(L);
+    lua_rawgeti(L, LUA_REGISTRYINDEX, widget->ref());
+    try {
+        std::string text = Screen::write_lua_value(L, -1);
+        lua_pop(L, 1);
+        return text + "\n";
+    } catch (...) {
+        lua_pop(L, 1);
+        throw;
+    }
 }
 
 void EditorWorkspace::redraw_resources()

@@ -79,6 +79,11 @@ public:
     // tool windows told, and the tool strip's status is cleared; when it fails, the old
     // document stays and the status says why. Returns whether it loaded.
     bool reload();
+    // The selected widget's table as Lua source, or the whole `Screen` statement when
+    // nothing is selected: what copying hands out. Raises Screen::LuaWriteError for
+    // tables too deep or too large to write.
+    std::string copy_as_lua() const;
+
     // Drops what the screen's drawing keeps of textures and fonts, for resources that
     // changed under it, and draws again.
     void redraw_resources();
