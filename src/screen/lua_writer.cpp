@@ -294,10 +294,11 @@ private:
             if (length >= static_cast<lua_Integer>(number_keys.size()))
                 break;
         }
+        // A copy: C++17 lambdas cannot capture structured bindings.
+        const lua_Number array_end = static_cast<lua_Number>(length);
         number_keys.erase(std::remove_if(number_keys.begin(), number_keys.end(),
-                                         [&](lua_Number key) {
-                                             return key == std::floor(key) && key >= 1 &&
-                                                    key <= static_cast<lua_Number>(length);
+                                         [array_end](lua_Number key) {
+                                             return key == std::floor(key) && key >= 1 && key <= array_end;
                                          }),
                           number_keys.end());
         std::sort(string_keys.begin(), string_keys.end(), [](const std::string& a, const std::string& b) {
