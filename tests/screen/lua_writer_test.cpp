@@ -7,6 +7,7 @@
 #include "screen/script_state.h"
 
 #include "mod/ucs_bytes.h"
+#include "run_script.h"
 
 #include <gtest/gtest.h>
 
@@ -16,19 +17,6 @@
 namespace {
 
 using Screen::ScriptState;
-
-// Loads and runs `script`; returns "" or the error message.
-std::string run_script(lua_State* state, const std::string& script)
-{
-    int status = Screen::load_chunk(state, blob_of(script));
-    if (status == LUA_OK)
-        status = Screen::run(state, 0);
-    if (status == LUA_OK)
-        return std::string();
-    std::string message = Screen::error_text(state);
-    lua_pop(state, 1);
-    return message;
-}
 
 ScriptState screen_state()
 {
