@@ -86,6 +86,11 @@ Widget* ButtonWidget::drop_down_list() const
 
 int ButtonWidget::visual_state() const
 {
+    return m_preview_state ? *m_preview_state : live_state();
+}
+
+int ButtonWidget::live_state() const
+{
     if (!m_enabled)
         return state_disabled;
     const bool hovered = (m_hover_state & Ui::chain_inside) != 0;
@@ -94,9 +99,17 @@ int ButtonWidget::visual_state() const
     return hovered ? state_hover : state_normal;
 }
 
-int ToggleWidget::visual_state() const
+void ButtonWidget::set_preview_state(std::optional<int> state)
 {
-    return ButtonWidget::visual_state() + (m_checked ? 4 : 0);
+    if (m_preview_state == state)
+        return;
+    m_preview_state = state;
+    invalidate();
+}
+
+int ToggleWidget::live_state() const
+{
+    return ButtonWidget::live_state() + (m_checked ? 4 : 0);
 }
 
 void ToggleWidget::set_checked(bool checked)

@@ -5,6 +5,8 @@
 
 #include "screen/widget.h"
 
+#include <optional>
+
 namespace Screen {
 
 // Values of buttonType.
@@ -20,7 +22,16 @@ public:
     Ui::HitResult hit_test(float x, float y) override;
     Ui::Element* element_at(float x, float y) override;
     std::unique_ptr<Ui::DragTracker> begin_drag(float x, float y, Ui::MouseButton button) override;
+    // The preview state while one is set, else the live state.
     int visual_state() const override;
+    // The state the pointer and the widget's flags give.
+    virtual int live_state() const;
+
+    // Forces the state drawn (a VisualState) whatever the pointer does, so that the
+    // editor can show each state's art; null goes back to the live state. The table is
+    // untouched: a preview is no edit.
+    void set_preview_state(std::optional<int> state);
+    std::optional<int> preview_state() const { return m_preview_state; }
 
     ButtonType button_type() const { return m_button_type; }
     bool want_alternate() const { return m_want_alternate; }
@@ -38,6 +49,7 @@ protected:
     bool m_want_alternate = false;
     bool m_enabled = true;
     bool m_pressed = false;
+    std::optional<int> m_preview_state;
 };
 
 class ToggleWidget : public ButtonWidget {
@@ -46,7 +58,7 @@ public:
 
     const char* class_name() const override { return "ToggleWidget"; }
 
-    int visual_state() const override;
+    int live_state() const override;
     void click() override;
 
     bool checked() const { return m_checked; }

@@ -43,6 +43,8 @@ void ScreenDocument::release_contents()
 {
     // Widgets release their registry entries while the state is still open.
     m_closing = true;
+    m_history.set_listener(nullptr);
+    m_history.clear();
     m_emphasized = nullptr;
     m_shown_tooltip = nullptr;
     m_path_marked.clear();

@@ -7,6 +7,7 @@
 #include "fs/file_source.h"
 #include "screen/colour_table.h"
 #include "screen/draw_cache.h"
+#include "screen/edit_history.h"
 #include "screen/editor_observer.h"
 #include "screen/script_state.h"
 #include "screen/style_sheets.h"
@@ -79,6 +80,12 @@ public:
     void add_observer(std::weak_ptr<EditorObserver> observer);
     // property_changed on every live observer, in registration order.
     void notify(Widget* widget, int property);
+
+    // Every edit of the document's widgets, for undo and redo; dropped with the document.
+    EditHistory& history() { return m_history; }
+    // The history while edits are to be recorded: not while a step is put back, nor
+    // while the document closes.
+    EditHistory* recording_history() { return m_closing || m_history.applying() ? nullptr : &m_history; }
 
     void set_emphasized(Widget* widget);
     Widget* emphasized() const { return m_emphasized; }
@@ -164,6 +171,7 @@ private:
     int m_build_depth = 0;
     bool m_closing = false;
     DrawCacheSlot m_draw_cache;
+    EditHistory m_history; // its references go before the state closes
 };
 
 } // namespace Screen

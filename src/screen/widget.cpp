@@ -1,18 +1,30 @@
 #include "screen/widget.h"
 
+#include "screen/edit_history.h"
 #include "screen/presentation_item.h"
 #include "screen/screen_document.h"
 #include "screen/script_state.h"
 #include "screen/value_readers.h"
 #include "screen/widget_types.h"
 
+#include <atomic>
 #include <stdexcept>
 
 namespace Screen {
 
 const char* const Widget::default_name = "Untitled";
 
-Widget::Widget(ScreenDocument* screen) : m_screen(screen)
+namespace {
+
+std::uint64_t next_serial()
+{
+    static std::atomic<std::uint64_t> counter{0};
+    return ++counter;
+}
+
+} // namespace
+
+Widget::Widget(ScreenDocument* screen) : m_screen(screen), m_serial(next_serial())
 {
     m_width = 1.0f;
     m_height = 1.0f;
@@ -244,14 +256,74 @@ void Widget::reload_styled()
 
 void Widget::set_bounds(float x, float y, float width, float height)
 {
-    if (m_lua) {
-        write_field("position", [&](lua_State* state) { push_pair(state, x, y); });
-        if (!m_size_from_style)
-            write_field("size", [&](lua_State* state) { push_pair(state, width, height); });
-    }
-    ContainerElement::set_bounds(x, y, width, height);
+    record_edit([&] {
+        if (m_lua) {
+            write_field("position", [&](lua_State* state) { push_pair(state, x, y); });
+            if (!m_size_from_style)
+                write_field("size", [&](lua_State* state) { push_pair(state, width, height); });
+        }
+        ContainerElement::set_bounds(x, y, width, height);
+    });
     // Told once the new rectangle stands, so that whoever listens reads it.
     notify(Property::rectangle);
+}
+
+void Widget::record_edit(const std::function<void()>& change)
+{
+    EditHistory* history = m_lua ? m_screen->recording_history() : nullptr;
+    if (!history) {
+        change();
+        return;
+    }
+    FieldSnapshot before(*this);
+    change();
+    history->record(*this, std::move(before), FieldSnapshot(*this), EditRun::current());
+}
+
+void Widget::restore_fields(const FieldSnapshot& values)
+{
+    require_attached("fields");
+    m_screen->hide_shown_tooltip();
+    const FieldSnapshot::Summary& summary = values.summary();
+    const bool restyle = summary.style_sheet != m_style_sheet || summary.style_name != m_style_name;
+    protected_call(m_lua, [&](lua_State* state) {
+        push_table(state);
+        const int table = lua_gettop(state);
+        for (std::size_t i = 0; i < FieldSnapshot::field_count; ++i) {
+            lua_pushstring(state, FieldSnapshot::keys[i]);
+            values.push(state, i);
+            lua_settable(state, table);
+        }
+        // Read back as loading reads them.
+        lua_getfield(state, table, "style");
+        auto style = read_style(state, -1);
+        m_style_sheet = std::move(style.first);
+        m_style_name = std::move(style.second);
+        lua_getfield(state, table, "position");
+        const Vector2 position = read_point(state, -1);
+        m_transform.dx = position.x;
+        m_transform.dy = position.y;
+        lua_getfield(state, table, "visible");
+        m_is_visible = read_switch(state, -1);
+        lua_getfield(state, table, "text");
+        m_text = read_text(state, -1);
+        lua_getfield(state, table, "tooltip_text");
+        std::optional<std::string> tooltip = read_text(state, -1);
+        m_tooltip = tooltip ? *tooltip : std::string();
+        lua_settop(state, table);
+        read_size(state, table);
+        if (restyle) {
+            if (m_art_from_style)
+                read_art(state, table);
+            load_parts(state, table, true);
+        }
+    });
+    // A size the style gave may stand in the table: the flag recorded says which it was.
+    m_size_from_style = summary.size_from_style;
+    for (int property : {Property::style, Property::rectangle, Property::visible, Property::text,
+                         Property::tooltip_text})
+        notify(property);
+    invalidate();
 }
 
 Ui::Element* Widget::element_at(float x, float y)
@@ -277,8 +349,10 @@ int Widget::visual_state() const
 void Widget::set_visible(bool visible)
 {
     require_attached("m_is_visible");
-    write_field("visible", [&](lua_State* state) { lua_pushboolean(state, visible); });
-    m_is_visible = visible;
+    record_edit([&] {
+        write_field("visible", [&](lua_State* state) { lua_pushboolean(state, visible); });
+        m_is_visible = visible;
+    });
     notify(Property::visible);
     invalidate();
 }
@@ -286,8 +360,10 @@ void Widget::set_visible(bool visible)
 void Widget::set_text(const std::string& text)
 {
     require_attached("m_text");
-    write_field("text", [&](lua_State* state) { lua_pushlstring(state, text.data(), text.size()); });
-    m_text = text;
+    record_edit([&] {
+        write_field("text", [&](lua_State* state) { lua_pushlstring(state, text.data(), text.size()); });
+        m_text = text;
+    });
     notify(Property::text);
     invalidate();
 }
@@ -296,8 +372,10 @@ void Widget::set_tooltip(const std::string& text)
 {
     m_screen->hide_shown_tooltip();
     require_attached("m_tooltip");
-    write_field("tooltip_text", [&](lua_State* state) { lua_pushlstring(state, text.data(), text.size()); });
-    m_tooltip = text;
+    record_edit([&] {
+        write_field("tooltip_text", [&](lua_State* state) { lua_pushlstring(state, text.data(), text.size()); });
+        m_tooltip = text;
+    });
     notify(Property::tooltip_text);
     invalidate();
 }
@@ -308,26 +386,28 @@ void Widget::set_size_from_style(bool from_style)
         m_size_from_style = from_style;
         return;
     }
-    protected_call(m_lua, [&](lua_State* state) {
-        push_table(state);
-        const int table = lua_gettop(state);
-        lua_pushliteral(state, "size");
-        if (from_style) {
-            if (m_screen->push_style(state, m_style_sheet, m_style_name)) {
-                lua_getfield(state, -1, "size");
-                lua_remove(state, -2);
+    record_edit([&] {
+        protected_call(m_lua, [&](lua_State* state) {
+            push_table(state);
+            const int table = lua_gettop(state);
+            lua_pushliteral(state, "size");
+            if (from_style) {
+                if (m_screen->push_style(state, m_style_sheet, m_style_name)) {
+                    lua_getfield(state, -1, "size");
+                    lua_remove(state, -2);
+                } else {
+                    lua_pushnil(state);
+                }
             } else {
-                lua_pushnil(state);
+                push_pair(state, m_width, m_height);
             }
-        } else {
-            push_pair(state, m_width, m_height);
-        }
-        lua_settable(state, table);
-        read_size(state, table);
+            lua_settable(state, table);
+            read_size(state, table);
+        });
+        // The style's size now stands in the table too; the choice made here is what
+        // counts, and listeners told while reading the size saw the flag the table implies.
+        m_size_from_style = from_style;
     });
-    // The style's size now stands in the table too; the choice made here is what counts,
-    // and listeners told while reading the size saw the flag the table implies.
-    m_size_from_style = from_style;
     notify(Property::rectangle);
     invalidate();
 }
@@ -335,20 +415,22 @@ void Widget::set_size_from_style(bool from_style)
 void Widget::set_style(const std::string& sheet, const std::string& style)
 {
     require_attached("m_style_name");
-    write_field("style", [&](lua_State* state) {
-        lua_createtable(state, 2, 0);
-        lua_pushlstring(state, sheet.data(), sheet.size());
-        lua_rawseti(state, -2, 1);
-        lua_pushlstring(state, style.data(), style.size());
-        lua_rawseti(state, -2, 2);
+    record_edit([&] {
+        write_field("style", [&](lua_State* state) {
+            lua_createtable(state, 2, 0);
+            lua_pushlstring(state, sheet.data(), sheet.size());
+            lua_rawseti(state, -2, 1);
+            lua_pushlstring(state, style.data(), style.size());
+            lua_rawseti(state, -2, 2);
+        });
+        // A size taken from the old style may stand in the table (set_size_from_style
+        // puts it there); it must not hide the new style's.
+        if (m_size_from_style)
+            write_field("size", [](lua_State* state) { lua_pushnil(state); });
+        m_style_sheet = sheet;
+        m_style_name = style;
+        reload_styled();
     });
-    // A size taken from the old style may stand in the table (set_size_from_style puts
-    // it there); it must not hide the new style's.
-    if (m_size_from_style)
-        write_field("size", [](lua_State* state) { lua_pushnil(state); });
-    m_style_sheet = sheet;
-    m_style_name = style;
-    reload_styled();
     notify(Property::style);
 }
 

@@ -8,6 +8,7 @@
 #include "screen/name_hash.h"
 #include "ui/container_element.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -17,6 +18,7 @@
 
 namespace Screen {
 
+class FieldSnapshot;
 class PresentationItem;
 class ScreenDocument;
 
@@ -66,9 +68,10 @@ public:
     // types without children.
     virtual const std::vector<Widget*>* child_widgets() const { return nullptr; }
 
-    // Editing. Each writes the table, updates the field and notifies the observers; a
-    // widget not attached to a table throws "Cannot set Widget::m_... until attached to
-    // Lua.", a Lua failure throws ScriptError.
+    // Editing. Each writes the table, updates the field and notifies the observers, and
+    // the document's history records it (set_bounds too); a widget not attached to a
+    // table throws "Cannot set Widget::m_... until attached to Lua.", a Lua failure
+    // throws ScriptError.
     void set_visible(bool visible);
     void set_text(const std::string& text);
     void set_tooltip(const std::string& text);
@@ -77,10 +80,16 @@ public:
     // the style (size, presentation, composite parts), so the preview follows.
     void set_style(const std::string& sheet, const std::string& style);
 
+    // Writes the snapshot's values back into the table and reads them again, as undo
+    // does; records nothing.
+    void restore_fields(const FieldSnapshot& values);
+
     // Only the shown text, for tooltip widgets showing a hovered widget's tooltip.
     void set_shown_text(const std::string& text) { m_text = text; }
 
     ScreenDocument* screen() const { return m_screen; }
+    // Unique in the process: tells a widget from one built later at the same address.
+    std::uint64_t serial() const { return m_serial; }
     lua_State* lua() const { return m_lua; }
     int ref() const { return m_ref; }
     bool attached() const { return m_lua != nullptr; }
@@ -123,6 +132,8 @@ protected:
     // One composite part: the table's own `key` or the style's, built into `part`.
     void load_part(lua_State* state, int table, const char* key, Widget*& part, bool& from_style, bool restyle);
     void notify(int property);
+    // Runs `change` and records it in the document's history (only while it records).
+    void record_edit(const std::function<void()>& change);
     // Pushes the widget's table (nil when not attached).
     void push_table(lua_State* state) const;
     // Throws "Cannot set Widget::<field> until attached to Lua." when not attached.
@@ -133,6 +144,7 @@ protected:
     static void push_pair(lua_State* state, float first, float second);
 
     ScreenDocument* m_screen;
+    std::uint64_t m_serial;
     lua_State* m_lua = nullptr;
     int m_ref = LUA_NOREF;
     std::optional<std::string> m_type;

@@ -1,13 +1,16 @@
 // Widgets and presentation items built from screen tables: types, defaults, value
-// readers, orders, styles, radio groups, presses and the editor's setters.
+// readers, orders, styles, radio groups, presses, previewed states and the editor's
+// setters.
 
 #include "screen_fixture.h"
 
 #include "screen/button_widgets.h"
 #include "screen/composite_widgets.h"
 #include "screen/container_widget.h"
+#include "screen/lua_writer.h"
 #include "screen/presentation_item.h"
 #include "screen/script_state.h"
+#include "ui/element_chain.h"
 
 #include <gtest/gtest.h>
 
@@ -490,6 +493,129 @@ TEST(WidgetTest, ButtonsPressAndClick)
     tracker->end_drag();
     EXPECT_FALSE(list->force_shown());
     EXPECT_FALSE(list->shown());
+}
+
+// Art with one item per visual state, its id the state's number.
+constexpr const char* art_per_state = R"(Presentation = { Art = {
+    { id = 1, states = {'Disabled'} }, { id = 2, states = {'Normal'} }, { id = 3, states = {'Hover'} },
+    { id = 4, states = {'Active'} }, { id = 5, states = {'CheckedDisabled'} }, { id = 6, states = {'Checked'} },
+    { id = 7, states = {'CheckedHover'} }, { id = 8, states = {'CheckedActive'} } } })";
+
+// The ids of the widget's items that show in its current state.
+std::vector<int> drawn_items(const Widget& widget)
+{
+    std::vector<int> ids;
+    for (const Screen::PresentationItem* item : widget.art()) {
+        if (item->shows_in_current_state())
+            ids.push_back(item->id());
+    }
+    return ids;
+}
+
+// The widget's table as "copy as Lua" writes it.
+std::string table_text(const Widget& widget)
+{
+    lua_State* L = widget.lua();
+    lua_rawgeti(L, LUA_REGISTRYINDEX, widget.ref());
+    std::string text = Screen::write_lua_value(L, -1);
+    lua_pop(L, 1);
+    return text;
+}
+
+// Counts the repaints the document asks for.
+class RepaintCounter : public Ui::ContainerElement {
+public:
+    void invalidate() override { ++repaints; }
+    int repaints = 0;
+};
+
+TEST(WidgetTest, PreviewStatesForceWhatAButtonDraws)
+{
+    ScreenFixture fixture;
+    RepaintCounter host;
+    Screen::ScreenDocument* document = host.insert(
+        fixture.open(group_of(std::string("{ type = 'Button', name = 'b', size = {0.5, 0.5}, ") + art_per_state +
+                              " }, { type = 'Button', name = 'off', enabled = false }")),
+        nullptr);
+    auto* button = dynamic_cast<Screen::ButtonWidget*>(find_widget(document->widgets(), "b"));
+    ASSERT_NE(button, nullptr);
+    const std::string table = table_text(*button);
+    std::string log;
+    auto recorder = std::make_shared<Recorder>(&log, "r");
+    document->add_observer(recorder);
+
+    EXPECT_FALSE(button->preview_state());
+    EXPECT_EQ(drawn_items(*button), std::vector<int>{Screen::state_normal});
+    // Every state draws its own art, the checked ones too: a plain button's style may
+    // well carry them.
+    for (int state = Screen::state_disabled; state < Screen::visual_state_count; ++state) {
+        host.repaints = 0;
+        button->set_preview_state(state);
+        EXPECT_EQ(button->preview_state(), state);
+        EXPECT_EQ(button->visual_state(), state);
+        EXPECT_EQ(drawn_items(*button), std::vector<int>{state});
+        EXPECT_EQ(host.repaints, 1) << state;
+    }
+    button->set_preview_state(Screen::state_checked_active);
+    EXPECT_EQ(host.repaints, 1) << "the same state again draws nothing new";
+
+    // The pointer still moves the live state underneath; it shows once the preview goes.
+    Ui::ElementChain hover(Ui::ElementChain::Kind::hover, document);
+    hover.move_to(button);
+    button->set_preview_state(Screen::state_normal);
+    EXPECT_EQ(button->visual_state(), Screen::state_normal);
+    EXPECT_EQ(button->live_state(), Screen::state_hover);
+    button->set_preview_state(std::nullopt);
+    EXPECT_EQ(button->visual_state(), Screen::state_hover);
+    EXPECT_EQ(drawn_items(*button), std::vector<int>{Screen::state_hover});
+
+    // A disabled button previews enabled states, and is disabled again when live.
+    auto* off = dynamic_cast<Screen::ButtonWidget*>(find_widget(document->widgets(), "off"));
+    off->set_preview_state(Screen::state_active);
+    EXPECT_EQ(off->visual_state(), Screen::state_active);
+    off->set_preview_state(std::nullopt);
+    EXPECT_EQ(off->visual_state(), Screen::state_disabled);
+
+    EXPECT_EQ(table_text(*button), table) << "a preview is no edit";
+    EXPECT_EQ(log, "") << "nor does it tell the editor's observers";
+}
+
+TEST(WidgetTest, APreviewStateOfAToggleOverridesItsCheckedFlag)
+{
+    ScreenFixture fixture;
+    auto document = fixture.open(group_of(std::string("{ type = 'CheckButton', name = 'check', ") + art_per_state +
+                                          " }, { type = 'RadioButton', name = 'r1' }, { type = 'RadioButton', name = 'r2' }"));
+    auto* check = dynamic_cast<Screen::ToggleWidget*>(find_widget(document->widgets(), "check"));
+    ASSERT_NE(check, nullptr);
+    const std::string table = table_text(*check);
+
+    check->set_checked(true);
+    check->set_preview_state(Screen::state_hover);
+    EXPECT_EQ(check->visual_state(), Screen::state_hover) << "the chosen state as it is, not shifted to checked";
+    EXPECT_EQ(drawn_items(*check), std::vector<int>{Screen::state_hover});
+    check->set_preview_state(Screen::state_checked_disabled);
+    EXPECT_EQ(drawn_items(*check), std::vector<int>{Screen::state_checked_disabled});
+
+    // Clicks under a preview still toggle; the preview keeps showing until it goes.
+    check->click();
+    EXPECT_FALSE(check->checked());
+    EXPECT_EQ(check->visual_state(), Screen::state_checked_disabled);
+    check->set_preview_state(std::nullopt);
+    EXPECT_EQ(check->visual_state(), Screen::state_normal);
+    check->click();
+    EXPECT_EQ(check->visual_state(), Screen::state_checked);
+    EXPECT_EQ(table_text(*check), table);
+
+    // Radio buttons preview through the same path; unchecking a previewed one through
+    // its group leaves the preview.
+    auto* r1 = dynamic_cast<Screen::ChoiceWidget*>(find_widget(document->widgets(), "r1"));
+    auto* r2 = dynamic_cast<Screen::ChoiceWidget*>(find_widget(document->widgets(), "r2"));
+    r1->click();
+    r1->set_preview_state(Screen::state_checked_hover);
+    r2->click();
+    EXPECT_FALSE(r1->checked());
+    EXPECT_EQ(r1->visual_state(), Screen::state_checked_hover);
+    EXPECT_EQ(r1->live_state(), Screen::state_normal);
 }
 
 TEST(WidgetTest, TooltipNamesFindTheLastWidgetBuiltUnderTheName)

@@ -1,0 +1,271 @@
+// Undo and redo of widget edits: the table comes back value for value, runs join into
+// one step, and the history stays linear and bounded.
+
+#include "screen_fixture.h"
+
+#include "screen/edit_history.h"
+#include "screen/lua_writer.h"
+#include "screen/script_state.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Screen::EditRun;
+using Screen::Widget;
+
+const char* const styles = R"(StyleSheet = { Styles = {
+    { name = 'Small', type = 'ButtonStyle', size = {0.1, 0.2} },
+    { name = 'Big', type = 'ButtonStyle', size = {0.6, 0.7}, Presentation = { Art = { { type = 'Graphic', id = 7 } } } },
+} })";
+
+// Two buttons sharing one size table, a styled one and a label with a text.
+const char* const screen = R"(
+local shared = {0.25, 0.125}
+Screen = { Widgets = { type = 'Group', name = 'root', Children = {
+    { type = 'Button', name = 'a', position = {0.1, 0.1}, size = shared },
+    { type = 'Button', name = 'b', position = {0.5, 0.1}, size = shared },
+    { type = 'Button', name = 'styled', style = {'UIStyles', 'Small'} },
+    { type = 'Label', name = 'label', text = 'hello', visible = false },
+} } }
+)";
+
+class EditHistoryTest : public ::testing::Test {
+public:
+    void SetUp() override
+    {
+        m_fixture.add_sheet("uistyles.styles", styles);
+        m_document = m_fixture.open(screen);
+    }
+    Widget& widget(const char* name)
+    {
+        Widget* found = find_widget(m_document->widgets(), name);
+        EXPECT_NE(found, nullptr) << name;
+        return *found;
+    }
+    std::string text() const { return Screen::write_screen_table(m_document->lua()); }
+    Screen::EditHistory& history() { return m_document->history(); }
+    Widget* undo() { return history().undo(*m_document); }
+    Widget* redo() { return history().redo(*m_document); }
+    // Whether the two widgets' tables hold the very same size table.
+    bool sizes_shared(Widget& first, Widget& second)
+    {
+        bool same = false;
+        Screen::protected_call(m_document->lua(), [&](lua_State* L) {
+            lua_rawgeti(L, LUA_REGISTRYINDEX, first.ref());
+            lua_getfield(L, -1, "size");
+            lua_rawgeti(L, LUA_REGISTRYINDEX, second.ref());
+            lua_getfield(L, -1, "size");
+            same = lua_istable(L, -1) && lua_rawequal(L, -1, -3);
+        });
+        return same;
+    }
+
+    ScreenFixture m_fixture;
+    std::unique_ptr<Screen::ScreenDocument> m_document;
+};
+
+TEST_F(EditHistoryTest, EveryKindOfEditUndoesToTheSameTableAndRedoesToTheEdited)
+{
+    struct Case {
+        const char* name;
+        std::function<void(EditHistoryTest&)> edit;
+    };
+    const Case cases[] = {
+        {"move", [](EditHistoryTest& t) { t.widget("a").set_bounds(0.3f, 0.4f, 0.2f, 0.1f); }},
+        {"visible", [](EditHistoryTest& t) { t.widget("label").set_visible(true); }},
+        {"text", [](EditHistoryTest& t) { t.widget("label").set_text("$12"); }},
+        {"tooltip", [](EditHistoryTest& t) { t.widget("label").set_tooltip("tip"); }},
+        {"style", [](EditHistoryTest& t) { t.widget("styled").set_style("UIStyles", "Big"); }},
+        {"style on an unstyled widget", [](EditHistoryTest& t) { t.widget("b").set_style("UIStyles", "Big"); }},
+        {"size from style", [](EditHistoryTest& t) { t.widget("styled").set_size_from_style(false); }},
+        {"size to style", [](EditHistoryTest& t) { t.widget("a").set_size_from_style(true); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        const std::string original = text();
+        c.edit(*this);
+        const std::string edited = text();
+        ASSERT_NE(edited, original);
+        ASSERT_TRUE(history().can_undo());
+        EXPECT_NE(undo(), nullptr);
+        EXPECT_EQ(text(), original);
+        EXPECT_FALSE(history().can_undo());
+        EXPECT_NE(redo(), nullptr);
+        EXPECT_EQ(text(), edited);
+        EXPECT_EQ(history().size(), 1u) << "putting a step back records nothing";
+    }
+}
+
+TEST_F(EditHistoryTest, UndoRestoresWhatTheWidgetShowsAndSharedValues)
+{
+    Widget& a = widget("a");
+    a.set_bounds(0.3f, 0.4f, 0.5f, 0.5f);
+    EXPECT_FALSE(sizes_shared(a, widget("b")));
+    undo();
+    EXPECT_FLOAT_EQ(a.x(), 0.1f);
+    EXPECT_FLOAT_EQ(a.width(), 0.25f);
+    EXPECT_TRUE(sizes_shared(a, widget("b"))) << "the script's own table, not a copy";
+
+    Widget& styled = widget("styled");
+    styled.set_style("UIStyles", "Big");
+    ASSERT_EQ(styled.art().size(), 1u);
+    undo();
+    EXPECT_EQ(*styled.style_name(), "Small");
+    EXPECT_EQ(styled.art().size(), 0u) << "the presentation of the old style again";
+    EXPECT_FLOAT_EQ(styled.height(), 0.2f);
+    EXPECT_TRUE(styled.size_from_style());
+
+    Widget& label = widget("label");
+    label.set_visible(true);
+    label.set_text("other");
+    undo();
+    undo();
+    EXPECT_FALSE(label.is_visible());
+    EXPECT_EQ(*label.text(), "hello");
+}
+
+TEST_F(EditHistoryTest, UndoTellsTheObservers)
+{
+    struct Log : Screen::EditorObserver {
+        std::vector<int> properties;
+        void property_changed(Widget*, int property) override { properties.push_back(property); }
+        void selection_changed(Widget*) override {}
+    };
+    auto log = std::make_shared<Log>();
+    m_document->add_observer(log);
+    widget("label").set_visible(true);
+    log->properties.clear();
+    undo();
+    for (int property : {Screen::Property::rectangle, Screen::Property::visible, Screen::Property::text,
+                         Screen::Property::tooltip_text, Screen::Property::style})
+        EXPECT_NE(std::find(log->properties.begin(), log->properties.end(), property), log->properties.end())
+            << property;
+}
+
+TEST_F(EditHistoryTest, ARunOnOneWidgetIsOneStep)
+{
+    Widget& label = widget("label");
+    {
+        EditRun run(EditRun::next_id());
+        label.set_text("w");
+        label.set_text("wo");
+        label.set_text("wor");
+    }
+    EXPECT_EQ(history().size(), 1u);
+    undo();
+    EXPECT_EQ(*label.text(), "hello");
+    redo();
+    EXPECT_EQ(*label.text(), "wor");
+
+    // Another run, and edits outside any run, are steps of their own.
+    label.set_text("x");
+    label.set_text("y");
+    EXPECT_EQ(history().size(), 3u);
+
+    // A run over two widgets keeps a step per widget.
+    {
+        EditRun run(EditRun::next_id());
+        widget("a").set_bounds(0.2f, 0.2f, 0.1f, 0.1f);
+        widget("b").set_bounds(0.6f, 0.2f, 0.1f, 0.1f);
+        widget("b").set_bounds(0.7f, 0.2f, 0.1f, 0.1f);
+    }
+    EXPECT_EQ(history().size(), 5u);
+}
+
+TEST_F(EditHistoryTest, ARunBackWhereItStartedLeavesNoStep)
+{
+    Widget& label = widget("label");
+    label.set_visible(true);
+    const std::uint64_t id = EditRun::next_id();
+    {
+        EditRun run(id);
+        label.set_text("hello!");
+        label.set_text("hello");
+    }
+    EXPECT_EQ(history().size(), 1u);
+    EXPECT_TRUE(history().can_undo());
+    // The run resumed after an undo does not join the step it undid to.
+    undo();
+    {
+        EditRun run(id);
+        label.set_text("again");
+    }
+    EXPECT_EQ(history().size(), 1u) << "the undone step was dropped";
+    undo();
+    EXPECT_EQ(*label.text(), "hello");
+    EXPECT_FALSE(label.is_visible());
+}
+
+TEST_F(EditHistoryTest, EditsThatChangeNothingAreNotRecorded)
+{
+    Widget& a = widget("a");
+    a.set_bounds(a.x(), a.y(), a.width(), a.height());
+    widget("label").set_visible(false);
+    EXPECT_EQ(history().size(), 0u);
+    EXPECT_EQ(undo(), nullptr);
+    EXPECT_EQ(redo(), nullptr);
+}
+
+TEST_F(EditHistoryTest, ANewEditDropsWhatWasUndone)
+{
+    Widget& label = widget("label");
+    label.set_text("1");
+    label.set_text("2");
+    undo();
+    EXPECT_TRUE(history().can_redo());
+    label.set_text("3");
+    EXPECT_FALSE(history().can_redo());
+    EXPECT_EQ(history().size(), 2u);
+    undo();
+    EXPECT_EQ(*label.text(), "1");
+}
+
+TEST_F(EditHistoryTest, TheOldestStepsGoPastTheBound)
+{
+    Widget& label = widget("label");
+    for (std::size_t i = 0; i < Screen::EditHistory::max_steps + 5; ++i)
+        label.set_text(std::to_string(i));
+    EXPECT_EQ(history().size(), Screen::EditHistory::max_steps);
+    while (history().can_undo())
+        undo();
+    EXPECT_EQ(*label.text(), "4");
+}
+
+TEST_F(EditHistoryTest, TheListenerHearsEveryChangeAndClearingForgetsAll)
+{
+    int calls = 0;
+    history().set_listener([&] { ++calls; });
+    widget("label").set_text("x");
+    undo();
+    redo();
+    EXPECT_EQ(calls, 3);
+    history().clear();
+    EXPECT_FALSE(history().can_undo());
+    EXPECT_EQ(calls, 4);
+    // The document closes with steps still held: their references go first.
+    widget("label").set_text("y");
+    m_document.reset();
+}
+
+TEST_F(EditHistoryTest, AWidgetGoneSinceIsSkipped)
+{
+    // A composite part is rebuilt when its owner takes another style.
+    m_fixture.add_sheet("uistyles.styles", R"(StyleSheet = { Styles = {
+        { name = 'One', type = 'ScrollBarStyle', ButtonIncrement = { type = 'Button', name = 'up' } },
+        { name = 'Two', type = 'ScrollBarStyle', ButtonIncrement = { type = 'Button', name = 'up' } },
+    } })");
+    m_document = m_fixture.open(R"(Screen = { Widgets = { type = 'ScrollBar', name = 'bar', style = {'UIStyles', 'One'} } })");
+    Widget* part = find_widget(m_document->widgets(), "up");
+    if (!part)
+        GTEST_SKIP() << "no composite part built";
+    part->set_visible(false);
+    m_document->widgets()->set_style("UIStyles", "Two");
+    EXPECT_NE(find_widget(m_document->widgets(), "up"), nullptr);
+    EXPECT_NE(undo(), nullptr) << "the style step";
+    EXPECT_EQ(undo(), nullptr) << "the part it was made on is gone";
+    EXPECT_FALSE(history().can_undo());
+}
+
+} // namespace
