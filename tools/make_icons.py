@@ -6,7 +6,7 @@ them:
 
 - toolbar.png (256 x 32, 8-bit RGBA): 16 x 16 cells, row 0: select arrow, edit pencil,
   floppy disk, a small green plus badge in the cell's lower-left corner, closed
-  padlock, open padlock; the other cells and row 1 are empty (transparent).
+  padlock, open padlock, undo, redo, copy; the other cells and row 1 are empty (transparent).
 - widget_types.png (256 x 16, 8-bit RGBA): one icon per kind of screen widget, in the
   order of the editor's widget-type icon table (WIDGET_ORDER below).
 - tvse.ico: the application's emblem at 16, 32 and 48 pixels (32-bit DIB images).
@@ -203,7 +203,48 @@ def pencil():
     return rows
 
 
-TOOLBAR_ROW0 = [ARROW, pencil(), FLOPPY, PLUS_BADGE, PADLOCK_CLOSED, PADLOCK_OPEN]
+# A blue arrow curving back to the left; redo is its mirror image.
+UNDO = [
+    "................",
+    "................",
+    "................",
+    "....k...........",
+    "...kbk..........",
+    "..kbbkkkkkkk....",
+    ".kbbbbbbbbbbkk..",
+    "kbbbbbbbbbbbbbk.",
+    ".kbbbkkkkkkkbbk.",
+    "..kbk.......kbbk",
+    "...k.........kbk",
+    ".............kbk",
+    "............kbk.",
+    "...........kbk..",
+    "............k...",
+    "................",
+]
+REDO = [row[::-1] for row in UNDO]
+
+# Two sheets, the front one offset down and to the right.
+COPY = [
+    "................",
+    ".kkkkkkkk.......",
+    ".kwwwwwwk.......",
+    ".kwGGGGwk.......",
+    ".kwwwwkkkkkkkk..",
+    ".kwGGGkwwwwwwk..",
+    ".kwwwwkwGGGGwk..",
+    ".kwGGGkwwwwwwk..",
+    ".kwwwwkwGGGGwk..",
+    ".kkkkkkwwwwwwk..",
+    "......kwGGGGwk..",
+    "......kwwwwwwk..",
+    "......kwGGGwwk..",
+    "......kwwwwwwk..",
+    "......kkkkkkkk..",
+    "................",
+]
+
+TOOLBAR_ROW0 = [ARROW, pencil(), FLOPPY, PLUS_BADGE, PADLOCK_CLOSED, PADLOCK_OPEN, UNDO, REDO, COPY]
 
 # Widget kinds, in the order of the editor's icon table.
 WIDGET_CONTAINER = [

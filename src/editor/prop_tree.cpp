@@ -4,6 +4,7 @@
 #include "app/win32_error.h"
 #include "editor/choice_row.h"
 #include "editor/window_text.h"
+#include "screen/edit_history.h"
 
 #include <commctrl.h>
 #include <vssym32.h>
@@ -352,6 +353,7 @@ void PropTree::open_text_editor(GridRow* row, HTREEITEM item)
     m_editor = edit;
     m_active_row = row;
     m_editor_is_popup = false;
+    m_edit_run = Screen::EditRun::next_id();
     ShowWindow(edit, SW_SHOWNA);
 }
 
@@ -420,8 +422,10 @@ void PropTree::on_editor_command(WPARAM wparam)
 {
     switch (HIWORD(wparam)) {
     case EN_CHANGE:
-        if (m_active_row)
+        if (m_active_row) {
+            const Screen::EditRun run(m_edit_run);
             m_active_row->commit(window_text(m_editor));
+        }
         break;
     case EN_KILLFOCUS:
         close_editor();

@@ -10,6 +10,7 @@
 #include <uxtheme.h>
 
 #include <array>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -149,6 +150,7 @@ private:
     GridRow* m_active_row = nullptr;
     HWND m_editor = nullptr;
     bool m_editor_is_popup = false;
+    std::uint64_t m_edit_run = 0; // the open text editor's keystrokes are one undo step
     HWND m_owner = nullptr; // subclassed for the popup's notifications
 
     HTREEITEM m_hot_item = nullptr;     // under the pointer, in the button strip

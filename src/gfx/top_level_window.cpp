@@ -217,6 +217,30 @@ LRESULT TopLevelWindow::handle_message(UINT message, WPARAM wparam, LPARAM lpara
     }
 }
 
+namespace {
+
+LPCWSTR system_cursor(Ui::CursorKind kind)
+{
+    switch (kind) {
+    case Ui::CursorKind::hand:
+        return IDC_HAND;
+    case Ui::CursorKind::move:
+        return IDC_SIZEALL;
+    case Ui::CursorKind::size_we:
+        return IDC_SIZEWE;
+    case Ui::CursorKind::size_ns:
+        return IDC_SIZENS;
+    case Ui::CursorKind::size_nwse:
+        return IDC_SIZENWSE;
+    case Ui::CursorKind::size_nesw:
+        return IDC_SIZENESW;
+    default:
+        return IDC_ARROW;
+    }
+}
+
+} // namespace
+
 void TopLevelWindow::pointer_move(WPARAM keys, float x, float y)
 {
     set_hovered(element_at(x, y));
@@ -232,7 +256,7 @@ void TopLevelWindow::pointer_move(WPARAM keys, float x, float y)
     } else {
         kind = cursor_at(x, y);
     }
-    SetCursor(LoadCursorW(nullptr, kind == Ui::CursorKind::hand ? IDC_HAND : IDC_ARROW));
+    SetCursor(LoadCursorW(nullptr, system_cursor(kind)));
 }
 
 void TopLevelWindow::button_press(Ui::MouseButton button, float x, float y)

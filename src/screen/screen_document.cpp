@@ -5,6 +5,7 @@
 #include "platform/text_encoding.h"
 #include "screen/widget.h"
 
+#include <cmath>
 #include <stdexcept>
 
 namespace Screen {
@@ -130,6 +131,38 @@ D2D1_MATRIX_3X2_F ScreenDocument::transform() const
     m.m21 = 0.0f;
     m.m22 = m_height;
     return m;
+}
+
+void ScreenDocument::set_handles_shown(bool shown)
+{
+    if (m_handles_shown == shown)
+        return;
+    m_handles_shown = shown;
+    if (m_emphasized)
+        invalidate();
+}
+
+void ScreenDocument::set_design_size(float width, float height)
+{
+    const bool valid = width > 0.0f && height > 0.0f && std::isfinite(width) && std::isfinite(height);
+    m_design_width = valid ? width : 0.0f;
+    m_design_height = valid ? height : 0.0f;
+    invalidate();
+}
+
+float ScreenDocument::text_area_width() const
+{
+    const float width = m_design_width > 0.0f ? m_design_width : m_width;
+    const float height = m_design_height > 0.0f ? m_design_height : m_height;
+    return std::sqrt(width * height * 4.0f / 3.0f);
+}
+
+float ScreenDocument::text_zoom() const
+{
+    if (!(m_design_width > 0.0f && m_design_height > 0.0f))
+        return 1.0f;
+    // Uniform: the workspace keeps the design size's proportions.
+    return std::sqrt(m_width * m_height / (m_design_width * m_design_height));
 }
 
 Ui::HitResult ScreenDocument::hit_test(float x, float y)

@@ -89,6 +89,18 @@ public:
 
     void set_emphasized(Widget* widget);
     Widget* emphasized() const { return m_emphasized; }
+    // The edit tool's eight handles around the emphasized widget's frame.
+    void set_handles_shown(bool shown);
+    bool handles_shown() const { return m_handles_shown; }
+
+    // The size in DIPs the screen is drawn for, as a preview of a resolution; 0 by 0 (the
+    // default) is the element's own size. Texts take their size for that resolution and
+    // shrink or grow with the element, as the rest of the screen does.
+    void set_design_size(float width, float height);
+    // The width of a 4:3 screen of the design size's area, where font size tables are read.
+    float text_area_width() const;
+    // The element's size over the design size: how much text is scaled with the screen.
+    float text_zoom() const;
     void set_dim(float factor);
     float dim() const { return m_dim; }
 
@@ -165,6 +177,9 @@ private:
     Widget* m_tooltip_widgets = nullptr; // owned as a child
     Widget* m_emphasized = nullptr;
     float m_dim = 1.0f;
+    bool m_handles_shown = false;
+    float m_design_width = 0.0f;
+    float m_design_height = 0.0f;
     std::vector<Widget*> m_path_marked; // widgets whose path mark set_emphasized set
     std::unordered_set<const Widget*> m_live_widgets;
     std::size_t m_live_items = 0;

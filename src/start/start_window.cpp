@@ -1,7 +1,5 @@
 #include "start/start_window.h"
 
-#include "app/clipboard.h"
-#include "platform/text_encoding.h"
 #include "start/installation_folders.h"
 #include "start/module_selector.h"
 #include "start/screen_selector.h"
@@ -40,11 +38,11 @@ void StartWindow::on_resized()
 
 LRESULT StartWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam)
 {
-    if (message == WM_KEYDOWN && wparam == 'C' && GetKeyState(VK_CONTROL) < 0) {
-        if (Ui::EditorWorkspace* editor = shown_editor()) {
-            App::set_clipboard_text(hwnd(), Platform::ansi_to_utf16(editor->copy_as_lua()));
+    if (message == WM_KEYDOWN) {
+        Ui::EditorWorkspace* editor = shown_editor();
+        if (editor && editor->handle_key(static_cast<unsigned>(wparam), GetKeyState(VK_CONTROL) < 0,
+                                         GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_MENU) < 0))
             return 0;
-        }
     }
     LRESULT result = TopLevelWindow::handle_message(message, wparam, lparam);
     if (message == WM_NCDESTROY)

@@ -7,6 +7,7 @@
 // when it changes.
 
 #include "ui/container_element.h"
+#include "ui/resize_handles.h"
 #include "ui/tool_strip.h"
 
 #include <d2d1.h>
@@ -14,6 +15,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -69,8 +71,12 @@ public:
     // While editing is not allowed only the tool strip takes the pointer: elsewhere the
     // workspace itself is the element found, and nothing starts a drag.
     Element* element_at(float x, float y) override;
-    // With the select tool, a press in the screen view selects the widget under it.
+    // With the select tool, a press in the screen view selects the widget under it. With
+    // the edit tool, a press on a handle of the selection drags that handle, and a press
+    // on a widget selects it and drags it.
     std::unique_ptr<DragTracker> begin_drag(float x, float y, MouseButton button) override;
+    // The edit tool's move and size cursors over the selection and its handles.
+    CursorKind cursor_at(float x, float y) override;
     // Drops the atlas with the target; the next draw composes it again.
     void on_target_dropped() override;
 
@@ -83,6 +89,40 @@ public:
     // nothing is selected: what copying hands out. Raises Screen::LuaWriteError for
     // tables too deep or too large to write.
     std::string copy_as_lua() const;
+
+    // Puts copy_as_lua() on the clipboard, owned by the window the workspace is in.
+    void copy_to_clipboard();
+
+    // Undoes or redoes the last edit of the document (see Screen::EditHistory), selects
+    // the widget it changed, and returns whether there was one. A failure shows in the
+    // tool strip's status.
+    bool undo();
+    bool redo();
+
+    // Runs the editor command of a key (see editor_key_command); false when the key is
+    // not the editor's, or does nothing now (arrows without the edit tool or a selection).
+    bool handle_key(unsigned virtual_key, bool control, bool shift, bool alt);
+    // Moves the selection by whole device pixels, one undo step per call.
+    void nudge_selection(int dx, int dy);
+    // The selection's frame in device pixels of the workspace, as the screen draws it.
+    std::optional<PixelBox> selection_frame() const;
+    // Device pixels per DIP, as the workspace was last drawn.
+    float pixel_scale() const { return m_pixel_scale; }
+
+    // The resolutions the screen can be previewed at; the first, "Fit window", draws it
+    // over the whole view.
+    struct PreviewResolution {
+        const wchar_t* label;
+        float width; // DIPs; 0 for the window's own size
+        float height;
+    };
+    static const std::vector<PreviewResolution>& preview_resolutions();
+    // Draws the screen at that resolution, scaled to fit the view and centred, with the
+    // rest of the view dimmed. Out of range: ignored.
+    void set_preview_resolution(std::size_t index);
+    std::size_t preview_resolution() const { return m_resolution; }
+    // The screen's rectangle in the view, in workspace DIPs.
+    D2D1_RECT_F screen_rectangle() const;
 
     // Drops what the screen's drawing keeps of textures and fonts, for resources that
     // changed under it, and draws again.
@@ -126,6 +166,16 @@ public:
 
 private:
     static bool always_allowed() { return true; }
+    // Lets the tool strip follow the document's history.
+    void attach_history();
+    void history_changed();
+    bool step_history(bool forward);
+    // The menu of preview resolutions under the strip's button.
+    void choose_preview_resolution();
+    HWND host_window();
+    // The handle's edges of the selection at a workspace point, or 0; -1 when the point
+    // is on none but inside the selection's frame.
+    int selection_part_at(float x, float y) const;
 
     Gfx::GraphicsContext* m_graphics;
     const Mod::LoadedMod* m_mod;
@@ -138,6 +188,8 @@ private:
     Screen::Widget* m_selection = nullptr;
     std::vector<std::weak_ptr<Screen::EditorObserver>> m_observers;
     std::unique_ptr<ToolWindows> m_tool_windows;
+    float m_pixel_scale = 1.0f;
+    std::size_t m_resolution = 0;
 };
 
 } // namespace Ui

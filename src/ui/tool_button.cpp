@@ -53,6 +53,19 @@ void ToolButton::clicked()
 
 void ToolButton::draw(ID2D1RenderTarget* target)
 {
+    draw_frame(target);
+    // The atlas exists once the workspace has drawn; a button drawn before has no icon.
+    if (ID2D1Bitmap* atlas = m_atlas->Get()) {
+        const float icon_width = m_cell.right - m_cell.left;
+        const float icon_height = m_cell.bottom - m_cell.top;
+        const D2D1_RECT_F icon = D2D1::RectF(icon_inset, icon_inset, icon_inset + icon_width, icon_inset + icon_height);
+        target->DrawBitmap(atlas, icon, m_active ? 1.0f : faded_opacity, D2D1_BITMAP_INTERPOLATION_MODE_LINEAR,
+                           m_cell);
+    }
+}
+
+void ToolButton::draw_frame(ID2D1RenderTarget* target)
+{
     if (!m_brushes->created())
         m_brushes->create(target);
     const bool hovered = m_active && (m_hover_state & chain_inside) != 0;
@@ -65,14 +78,6 @@ void ToolButton::draw(ID2D1RenderTarget* target)
     } else if (hovered) {
         target->FillRoundedRectangle(frame, m_brushes->hover_fill.Get());
         target->DrawRoundedRectangle(frame, m_brushes->hover_outline.Get(), 1.0f);
-    }
-    // The atlas exists once the workspace has drawn; a button drawn before has no icon.
-    if (ID2D1Bitmap* atlas = m_atlas->Get()) {
-        const float icon_width = m_cell.right - m_cell.left;
-        const float icon_height = m_cell.bottom - m_cell.top;
-        const D2D1_RECT_F icon = D2D1::RectF(icon_inset, icon_inset, icon_inset + icon_width, icon_inset + icon_height);
-        target->DrawBitmap(atlas, icon, m_active ? 1.0f : faded_opacity, D2D1_BITMAP_INTERPOLATION_MODE_LINEAR,
-                           m_cell);
     }
 }
 

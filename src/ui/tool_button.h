@@ -39,6 +39,9 @@ public:
 
 protected:
     void clicked() override;
+    // The rounded frame of the button's state: chosen, held, hovered or none.
+    void draw_frame(ID2D1RenderTarget* target);
+    ToolStripBrushes& brushes() const { return *m_brushes; }
 
 private:
     const Microsoft::WRL::ComPtr<ID2D1Bitmap>* m_atlas; // the slot, not the bitmap

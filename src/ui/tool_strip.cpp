@@ -2,6 +2,7 @@
 
 #include "app/dwrite_calls.h"
 #include "ui/text_format.h"
+#include "ui/text_tool_button.h"
 #include "ui/tool_button.h"
 
 #include <algorithm>
@@ -40,17 +41,66 @@ ToolStrip::ToolStrip(IDWriteFactory* dwrite_factory, const Microsoft::WRL::ComPt
     x += ToolButton::size + button_gap;
     m_edit = add_button(atlas, atlas_cell(16.0f, 0.0f), x, [this] { set_tool(Tool::edit); });
     x += ToolButton::size;
-    m_separator_x = x + std::floor(group_gap / 2.0f);
-    x += group_gap;
+    const auto separate = [&] {
+        m_separators.push_back(x + std::floor(group_gap / 2.0f));
+        x += group_gap;
+    };
+    separate();
     for (int i = 0; i < add_widget_count; ++i) {
         ToolButton* button = add_button(atlas, atlas_cell(16.0f * static_cast<float>(i), 16.0f), x, nullptr);
         button->set_active(false); // adding widgets comes later
         m_add_widget.push_back(button);
         x += ToolButton::size + button_gap;
     }
+    x -= button_gap;
+    separate();
+    m_undo = add_button(atlas, atlas_cell(96.0f, 0.0f), x, action(&Actions::undo));
+    x += ToolButton::size + button_gap;
+    m_redo = add_button(atlas, atlas_cell(112.0f, 0.0f), x, action(&Actions::redo));
+    x += ToolButton::size + button_gap;
+    m_copy = add_button(atlas, atlas_cell(128.0f, 0.0f), x, action(&Actions::copy));
+    x += ToolButton::size;
+    separate();
+    set_history(false, false);
+    m_resolution_left = x;
+    auto resolution = std::make_unique<TextToolButton>(dwrite_factory, m_format.Get(), m_brushes,
+                                                       action(&Actions::choose_resolution));
+    m_resolution = insert(std::move(resolution), last_child());
     m_select->set_chosen(true);
-    m_status_left = x + group_gap;
-    m_width = x;
+    set_resolution_text(L"Fit window");
+}
+
+std::function<void()> ToolStrip::action(std::function<void()> Actions::*member)
+{
+    return [this, member] {
+        // Copied first: the action may replace the strip's actions, or the strip.
+        const std::function<void()> run = m_actions.*member;
+        if (run)
+            run();
+    };
+}
+
+void ToolStrip::set_history(bool can_undo, bool can_redo)
+{
+    m_undo->set_active(can_undo);
+    m_redo->set_active(can_redo);
+}
+
+void ToolStrip::set_resolution_text(const std::wstring& text)
+{
+    m_resolution->set_text(text);
+    place_resolution_button();
+}
+
+void ToolStrip::place_resolution_button()
+{
+    m_resolution->set_bounds(m_resolution_left, std::floor((strip_height - ToolButton::size) / 2.0f),
+                             m_resolution->width(), ToolButton::size);
+    m_status_left = m_resolution_left + m_resolution->width() + group_gap;
+    if (m_width < m_status_left)
+        m_width = m_status_left;
+    on_resized();
+    invalidate();
 }
 
 void ToolStrip::set_status(const std::wstring& text)
@@ -116,8 +166,9 @@ void ToolStrip::draw(ID2D1RenderTarget* target)
     target->FillRectangle(D2D1::RectF(0.0f, 0.0f, m_width, m_height), m_brushes.background.Get());
     target->DrawLine(D2D1::Point2F(0.0f, m_height - 0.5f), D2D1::Point2F(m_width, m_height - 0.5f),
                      m_brushes.rule.Get(), 1.0f);
-    target->DrawLine(D2D1::Point2F(m_separator_x + 0.5f, 4.0f), D2D1::Point2F(m_separator_x + 0.5f, m_height - 4.0f),
-                     m_brushes.rule.Get(), 1.0f);
+    for (float x : m_separators)
+        target->DrawLine(D2D1::Point2F(x + 0.5f, 4.0f), D2D1::Point2F(x + 0.5f, m_height - 4.0f), m_brushes.rule.Get(),
+                         1.0f);
     target->DrawTextLayout(D2D1::Point2F(label_left, 0.0f), m_label.Get(), m_brushes.text.Get());
     if (m_status && m_width > m_status_left)
         target->DrawTextLayout(D2D1::Point2F(m_status_left, 0.0f), m_status.Get(), m_brushes.alert.Get());

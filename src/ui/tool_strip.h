@@ -1,7 +1,8 @@
 #pragma once
 // The strip across the top of the editor workspace: the label "Tool: ", the select and
-// edit tools (one of them chosen), and the add-widget tools, inactive for now. Every
-// button draws its icon from the workspace's tool atlas.
+// edit tools (one of them chosen), the add-widget tools (inactive for now), undo, redo
+// and copy, and the preview resolution's choice. Icon buttons draw from the workspace's
+// tool atlas.
 
 #include "ui/container_element.h"
 #include "ui/tool_strip_brushes.h"
@@ -16,6 +17,7 @@
 
 namespace Ui {
 
+class TextToolButton;
 class ToolButton;
 
 enum class Tool { select, edit };
@@ -26,8 +28,22 @@ public:
     // Add-widget buttons: one per widget-type icon of the atlas's lower row, from the left.
     static constexpr int add_widget_count = 13;
 
+    // What the buttons beside the tools do; the workspace sets them.
+    struct Actions {
+        std::function<void()> undo;
+        std::function<void()> redo;
+        std::function<void()> copy;
+        std::function<void()> choose_resolution;
+    };
+
     // `atlas`: the workspace's atlas slot (empty until its first draw).
     ToolStrip(IDWriteFactory* dwrite_factory, const Microsoft::WRL::ComPtr<ID2D1Bitmap>& atlas);
+    void set_actions(Actions actions) { m_actions = std::move(actions); }
+
+    // Undo and redo are active only while there is something to undo or redo.
+    void set_history(bool can_undo, bool can_redo);
+    // The resolution button's text; the status line moves to follow its width.
+    void set_resolution_text(const std::wstring& text);
 
     Tool current_tool() const { return m_tool; }
     // Marks the tool's button chosen and the other not; repaints when it changes.
@@ -41,6 +57,10 @@ public:
 
     ToolButton* select_button() const { return m_select; }
     ToolButton* edit_button() const { return m_edit; }
+    ToolButton* undo_button() const { return m_undo; }
+    ToolButton* redo_button() const { return m_redo; }
+    ToolButton* copy_button() const { return m_copy; }
+    TextToolButton* resolution_button() const { return m_resolution; }
     const std::vector<ToolButton*>& add_widget_buttons() const { return m_add_widget; }
     IDWriteTextLayout* label() const { return m_label.Get(); }
 
@@ -53,6 +73,10 @@ public:
 private:
     ToolButton* add_button(const Microsoft::WRL::ComPtr<ID2D1Bitmap>& atlas, const D2D1_RECT_F& cell, float x,
                            std::function<void()> on_click);
+    // Runs the action when it is set.
+    std::function<void()> action(std::function<void()> Actions::*member);
+    // Places the resolution button after the others, then the status line after it.
+    void place_resolution_button();
 
     Microsoft::WRL::ComPtr<IDWriteTextLayout> m_label;
     ToolStripBrushes m_brushes;
@@ -60,7 +84,13 @@ private:
     ToolButton* m_select = nullptr;
     ToolButton* m_edit = nullptr;
     std::vector<ToolButton*> m_add_widget;
-    float m_separator_x = 0.0f; // the rule between the two groups of buttons
+    ToolButton* m_undo = nullptr;
+    ToolButton* m_redo = nullptr;
+    ToolButton* m_copy = nullptr;
+    TextToolButton* m_resolution = nullptr;
+    Actions m_actions;
+    std::vector<float> m_separators; // the rules between groups of buttons
+    float m_resolution_left = 0.0f;
     float m_status_left = 0.0f; // where the status line starts, after the last button
     Microsoft::WRL::ComPtr<IDWriteFactory> m_factory;
     Microsoft::WRL::ComPtr<IDWriteTextFormat> m_format;

@@ -4,6 +4,7 @@
 #include "mod/loaded_mod.h"
 #include "screen/screen_document.h"
 #include "screen/widget.h"
+#include "ui/text_tool_button.h"
 #include "ui/tool_button.h"
 
 #include "support/temp_folder.h"
@@ -15,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -323,10 +325,12 @@ TEST_F(WorkspaceTest, TheSelectToolSelectsTheWidgetUnderAClickAndNothingElsewher
     EXPECT_EQ(workspace->document()->emphasized(), nullptr);
     EXPECT_EQ(recorder->selections.size(), 2u);
 
-    // The edit tool leaves the selection alone.
+    // The edit tool selects what it is about to drag.
     workspace->tool_strip()->set_tool(Tool::edit);
     click(window.hwnd(), *button);
-    EXPECT_EQ(workspace->selection(), nullptr);
+    EXPECT_EQ(workspace->selection(), button);
+    EXPECT_EQ(button->x(), 0.25f) << "a click without a move moves nothing";
+    EXPECT_FALSE(workspace->document()->history().can_undo());
 }
 
 TEST_F(WorkspaceTest, ClicksPickTheDeepestWidgetButNeverACompositesPart)
@@ -393,4 +397,204 @@ TEST_F(WorkspaceTest, ToolWindowsComeWithTheWorkspaceAndGoBeforeItsScreen)
     workspace.reset();
     EXPECT_EQ(log, "made for one.screen; closed with the screen");
     EXPECT_EQ(open()->tool_windows(), nullptr) << "no factory, no windows";
+}
+
+namespace {
+
+// Presses at workspace DIP (x, y) in the window, moves by (dx, dy) in steps, releases.
+void drag(HWND hwnd, float x, float y, float dx, float dy)
+{
+    const int x0 = static_cast<int>(x), y0 = static_cast<int>(y);
+    send_mouse(hwnd, WM_MOUSEMOVE, 0, x0, y0);
+    send_mouse(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, x0, y0);
+    for (int step = 1; step <= 4; ++step)
+        send_mouse(hwnd, WM_MOUSEMOVE, MK_LBUTTON, x0 + static_cast<int>(dx * step / 4),
+                   y0 + static_cast<int>(dy * step / 4));
+    send_mouse(hwnd, WM_LBUTTONUP, 0, x0 + static_cast<int>(dx), y0 + static_cast<int>(dy));
+    // The drag ends with the first move after the release.
+    send_mouse(hwnd, WM_MOUSEMOVE, 0, x0 + static_cast<int>(dx), y0 + static_cast<int>(dy));
+}
+
+} // namespace
+
+// The screen is 800 x 400 DIPs below the strip: the button covers (200, 124)-(600, 324).
+TEST_F(WorkspaceTest, TheEditToolDragsTheWidgetAndEachHandleInTheDocumentsUnits)
+{
+    SetCursorPos(1279, 1023);
+    OpenedWindow window(new TestWindow, 800, 424);
+    EditorWorkspace* workspace = window->insert(open(), nullptr);
+    workspace->set_bounds(0, 0, 800, 424);
+    workspace->tool_strip()->set_tool(Tool::edit);
+    Screen::Widget* button = workspace->document()->widgets();
+
+    drag(window.hwnd(), 400, 224, 80, -40);
+    EXPECT_EQ(workspace->selection(), button) << "the press selected it";
+    EXPECT_FLOAT_EQ(button->x(), 0.35f);
+    EXPECT_FLOAT_EQ(button->y(), 0.15f);
+    EXPECT_FLOAT_EQ(button->width(), 0.5f);
+    ASSERT_TRUE(workspace->document()->history().can_undo());
+    EXPECT_EQ(workspace->document()->history().size(), 1u) << "one drag, one step";
+    EXPECT_EQ(workspace->copy_as_lua().find("position = {0.35, 0.15}") != std::string::npos, true)
+        << workspace->copy_as_lua();
+
+    // Handles: the frame is now (280, 84)-(680, 284); drag the right edge's, the top-left
+    // corner's, and one past the opposite edge.
+    drag(window.hwnd(), 679, 184, 40, 0);
+    EXPECT_FLOAT_EQ(button->width(), 0.55f);
+    EXPECT_FLOAT_EQ(button->x(), 0.35f);
+    drag(window.hwnd(), 280, 84, 40, 20);
+    EXPECT_FLOAT_EQ(button->x(), 0.4f);
+    EXPECT_FLOAT_EQ(button->y(), 0.2f);
+    EXPECT_FLOAT_EQ(button->width(), 0.5f);
+    EXPECT_FLOAT_EQ(button->height(), 0.45f);
+    drag(window.hwnd(), 520, 283, 0, -250);
+    EXPECT_FLOAT_EQ(button->height(), 0.0f) << "the bottom stops at the top";
+    EXPECT_FLOAT_EQ(button->y(), 0.2f);
+    EXPECT_EQ(workspace->document()->history().size(), 4u);
+
+    while (workspace->undo()) {
+    }
+    EXPECT_FLOAT_EQ(button->x(), 0.25f);
+    EXPECT_FLOAT_EQ(button->y(), 0.25f);
+    EXPECT_FLOAT_EQ(button->height(), 0.5f);
+}
+
+TEST_F(WorkspaceTest, HandlesShowOnlyWithTheEditToolAndTellTheirCursors)
+{
+    auto workspace = open();
+    workspace->set_bounds(0, 0, 800, 424);
+    OffscreenTarget target(test_graphics(), 800, 424);
+    workspace->select(workspace->document()->widgets());
+    target.draw(*workspace);
+    EXPECT_FALSE(workspace->document()->handles_shown());
+    const Rgb without = target.pixel(198, 122); // outside the widget, dimmed
+
+    workspace->tool_strip()->set_tool(Tool::edit);
+    target.draw(*workspace);
+    EXPECT_TRUE(workspace->document()->handles_shown());
+    // The top-left handle: a white square in a black outline, centred on the frame's
+    // corner pixel (200, 124).
+    EXPECT_TRUE(target.pixel(197, 124).close_to({0, 0, 0}, 8)) << target.pixel(197, 124);
+    EXPECT_TRUE(target.pixel(200, 121).close_to({0, 0, 0}, 8)) << target.pixel(200, 121);
+    EXPECT_TRUE(target.pixel(200, 124).close_to({255, 255, 255}, 8)) << target.pixel(200, 124);
+    EXPECT_TRUE(target.pixel(198, 122).close_to({255, 255, 255}, 8)) << target.pixel(198, 122);
+    EXPECT_FALSE(without.close_to({255, 255, 255}, 8)) << without;
+
+    const auto frame = workspace->selection_frame();
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(frame->left, 200.0f);
+    EXPECT_EQ(frame->top, 124.0f);
+    EXPECT_EQ(frame->right, 600.0f);
+    EXPECT_EQ(frame->bottom, 324.0f);
+    EXPECT_EQ(workspace->cursor_at(200, 124), Ui::CursorKind::size_nwse);
+    EXPECT_EQ(workspace->cursor_at(599, 323), Ui::CursorKind::size_nwse);
+    EXPECT_EQ(workspace->cursor_at(599, 124), Ui::CursorKind::size_nesw);
+    EXPECT_EQ(workspace->cursor_at(400, 124), Ui::CursorKind::size_ns);
+    EXPECT_EQ(workspace->cursor_at(200, 224), Ui::CursorKind::size_we);
+    EXPECT_EQ(workspace->cursor_at(400, 224), Ui::CursorKind::move);
+    EXPECT_EQ(workspace->cursor_at(100, 224), Ui::CursorKind::arrow);
+}
+
+TEST_F(WorkspaceTest, KeysUndoRedoCopyAndNudgeByDevicePixels)
+{
+    auto workspace = open();
+    workspace->set_bounds(0, 0, 800, 424);
+    Screen::Widget* button = workspace->document()->widgets();
+    EXPECT_FALSE(workspace->handle_key(VK_RIGHT, false, false, false)) << "nothing selected";
+    workspace->select(button);
+    EXPECT_FALSE(workspace->handle_key(VK_RIGHT, false, false, false)) << "the select tool";
+    workspace->tool_strip()->set_tool(Tool::edit);
+
+    EXPECT_TRUE(workspace->handle_key(VK_RIGHT, false, false, false));
+    EXPECT_FLOAT_EQ(button->x(), 0.25f + 1.0f / 800.0f);
+    EXPECT_TRUE(workspace->handle_key(VK_UP, false, true, false));
+    EXPECT_FLOAT_EQ(button->y(), 0.25f - 10.0f / 400.0f);
+    EXPECT_EQ(workspace->document()->history().size(), 2u);
+
+    Ui::ToolStrip* strip = workspace->tool_strip();
+    EXPECT_TRUE(strip->undo_button()->active());
+    EXPECT_FALSE(strip->redo_button()->active());
+    EXPECT_TRUE(workspace->handle_key('Z', true, false, false));
+    EXPECT_FLOAT_EQ(button->y(), 0.25f);
+    EXPECT_TRUE(strip->redo_button()->active());
+    EXPECT_TRUE(workspace->handle_key('Z', true, false, false));
+    EXPECT_FLOAT_EQ(button->x(), 0.25f);
+    EXPECT_FALSE(strip->undo_button()->active());
+    EXPECT_TRUE(workspace->handle_key('Y', true, false, false));
+    EXPECT_FLOAT_EQ(button->x(), 0.25f + 1.0f / 800.0f);
+    EXPECT_TRUE(workspace->handle_key('Z', true, true, false));
+    EXPECT_FLOAT_EQ(button->y(), 0.25f - 10.0f / 400.0f);
+    EXPECT_FALSE(strip->redo_button()->active());
+
+    workspace->select(nullptr);
+    workspace->undo();
+    EXPECT_EQ(workspace->selection(), button) << "undo selects what it changed";
+    EXPECT_FALSE(workspace->handle_key('Q', true, false, false));
+    EXPECT_FALSE(workspace->handle_key(VK_LEFT, false, false, true)) << "Alt is the system's";
+}
+
+TEST_F(WorkspaceTest, AReloadStartsANewHistoryAndKeepsThePreview)
+{
+    auto workspace = open();
+    workspace->set_bounds(0, 0, 800, 424);
+    workspace->set_preview_resolution(4);
+    workspace->document()->widgets()->set_visible(false);
+    EXPECT_TRUE(workspace->tool_strip()->undo_button()->active());
+    ASSERT_TRUE(workspace->reload());
+    EXPECT_FALSE(workspace->document()->history().can_undo());
+    EXPECT_FALSE(workspace->tool_strip()->undo_button()->active());
+    EXPECT_EQ(workspace->preview_resolution(), 4u);
+    EXPECT_FLOAT_EQ(workspace->document()->text_area_width(), std::sqrt(1920.0f * 1080.0f * 4.0f / 3.0f));
+    workspace->document()->widgets()->set_visible(false);
+    EXPECT_TRUE(workspace->tool_strip()->undo_button()->active()) << "the strip follows the new history";
+}
+
+TEST_F(WorkspaceTest, APreviewResolutionCentresTheScreenScaledToFit)
+{
+    auto workspace = open();
+    workspace->set_bounds(0, 0, 800, 424);
+    const auto& resolutions = EditorWorkspace::preview_resolutions();
+    ASSERT_EQ(resolutions.size(), 6u);
+    EXPECT_STREQ(resolutions[0].label, L"Fit window");
+    Screen::ScreenDocument* document = workspace->document();
+    const float fit_area = document->text_area_width();
+    EXPECT_FLOAT_EQ(document->text_zoom(), 1.0f);
+
+    struct Case {
+        std::size_t index;
+        float left, top, width, height;
+    };
+    // The view is 800 x 400 below the strip.
+    for (const Case& c : {Case{1, 133, 24, 533.3333f, 400}, Case{4, 44, 24, 711.1111f, 400},
+                          Case{5, 80, 24, 640, 400}, Case{0, 0, 24, 800, 400}}) {
+        workspace->set_preview_resolution(c.index);
+        EXPECT_EQ(workspace->preview_resolution(), c.index);
+        EXPECT_EQ(workspace->tool_strip()->resolution_button()->text(), resolutions[c.index].label);
+        EXPECT_FLOAT_EQ(document->transform().dx, c.left) << c.index;
+        EXPECT_FLOAT_EQ(document->transform().dy, c.top) << c.index;
+        EXPECT_NEAR(document->width(), c.width, 0.01f) << c.index;
+        EXPECT_NEAR(document->height(), c.height, 0.01f) << c.index;
+        if (c.index != 0) {
+            EXPECT_FLOAT_EQ(document->text_area_width(),
+                            std::sqrt(resolutions[c.index].width * resolutions[c.index].height * 4.0f / 3.0f));
+            EXPECT_NEAR(document->text_zoom(), c.height / resolutions[c.index].height, 1e-4f);
+        }
+    }
+    EXPECT_FLOAT_EQ(document->text_area_width(), fit_area) << "fit window: the view's own size";
+    workspace->set_preview_resolution(99);
+    EXPECT_EQ(workspace->preview_resolution(), 0u);
+
+    // Clicks land on the previewed screen where it is drawn.
+    workspace->set_preview_resolution(5);
+    workspace->tool_strip()->set_tool(Tool::edit);
+    workspace->select(nullptr);
+    EXPECT_EQ(workspace->begin_drag(40, 200, Ui::MouseButton::left), nullptr) << "the dimmed margin";
+    EXPECT_EQ(workspace->selection(), nullptr);
+    EXPECT_NE(workspace->begin_drag(400, 224, Ui::MouseButton::left), nullptr);
+    EXPECT_EQ(workspace->selection(), document->widgets());
+
+    // The margins are dimmed, the screen is not.
+    OffscreenTarget target(test_graphics(), 800, 424);
+    target.draw(*workspace);
+    EXPECT_LT(luminance(target.pixel(40, 200)), luminance(target.pixel(100, 30 + 24)));
 }
