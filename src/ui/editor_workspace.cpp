@@ -363,6 +363,8 @@ void EditorWorkspace::choose_preview_resolution()
     POINT point{static_cast<LONG>(std::lround(corner.x * m_pixel_scale)),
                 static_cast<LONG>(std::lround(corner.y * m_pixel_scale))};
     ClientToScreen(owner, &point);
+    // Else the menu may not close when the user clicks elsewhere.
+    SetForegroundWindow(owner);
     const int chosen = static_cast<int>(TrackPopupMenuEx(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD |
                                                                    TPM_NONOTIFY,
                                                          point.x, point.y, owner, nullptr));

@@ -1,0 +1,165 @@
+#!/usr/bin/env python3
+"""Drives the real tvse.exe under Wine on an X display: edits the loading screen
+directly on the canvas with the edit tool, then undoes and redoes the edit, checking
+the drawn screen and the property grid after each step.
+
+    edit_walk.py TVSE_EXE [--screenshots DIR]
+
+1. The mission title is selected and the edit tool chosen: handles frame the title.
+2. The title is dragged down and to the right: it is drawn at its new place, and the
+   grid's "Rectangle" row shows other numbers.
+3. Ctrl+Z: the screen and the grid look exactly as before the drag.
+4. Ctrl+Y: exactly as after the drag.
+5. The tool strip's undo button, then its redo button: the same again.
+6. The "1024 x 768" preview resolution: the screen is drawn smaller, centred, with the
+   margins dimmed.
+
+Runs with the current directory as the program's (the sample installation). Needs
+DISPLAY (and WINEPREFIX) from scripts/with-wine.sh, xdotool and xwd. Exit code 0 when
+every check passed, 77 when there is no display.
+"""
+
+import os
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+import editor_walk as editor  # noqa: E402
+
+walk = editor.walk
+Failure = walk.Failure
+log = walk.log
+run = walk.run
+
+STRIP_TOP = editor.HEADER_HEIGHT
+# The tool strip's layout after its label (DIPs from the select button's left edge).
+EDIT_BUTTON = 24
+UNDO_BUTTON = 378
+REDO_BUTTON = 402
+RESOLUTION_BUTTON = 459
+BUTTON_CENTRE = 12
+# The arrow icon's tip: pixel (3, 0) of the icon, 3 DIPs inside a button 1 DIP down.
+ARROW_TIP = (6, 4)
+# The popup menu's second entry below the strip (Wine's menu font).
+MENU_SECOND_ENTRY = 30
+OUTLINE_INK = (36, 36, 40)
+
+
+def select_button_left(client, image):
+    """The select button's left edge: found by the arrow's tip, the first outline-ink
+    pixel of the icons' top row after the label."""
+    y = STRIP_TOP + ARROW_TIP[1]
+    for x in range(24, 120):
+        if walk.close_to(client.pixel(image, x, y), OUTLINE_INK, 12):
+            return x - ARROW_TIP[0]
+    raise Failure("no select button in the tool strip")
+
+
+def same(before, after):
+    return editor.changed(before, after, tolerance=8) <= 0.002
+
+
+def grid_row(properties, row):
+    """The value column of a grid row, as sampled pixels of a fresh screenshot."""
+    left, top, width, _ = properties.geometry()
+    image = walk.screenshot()
+    y = top + properties.row_y(row)
+    return [image.at(x, yy) for yy in range(y - 5, y + 6) for x in range(left + width // 2, left + width - 20)]
+
+
+def wait_grid(properties, what, check, timeout=20):
+    found = []
+
+    def attempt():
+        pixels = grid_row(properties, editor.GRID_RECTANGLE)
+        if check(pixels):
+            found.append(pixels)
+            return True
+        return False
+
+    walk.wait_for(what, attempt, timeout, interval=0.3)
+    return found[0]
+
+
+def edit(program, shots):
+    client = walk.walk(program, None)
+    screen, properties, before, selected = editor.select_title(client)
+    grid_before = grid_row(properties, editor.GRID_RECTANGLE)
+
+    # 1. The edit tool: handles appear around the title.
+    left = select_button_left(client, selected)
+    log("select button at x=%d" % left)
+    client.click(left + EDIT_BUTTON + BUTTON_CENTRE, STRIP_TOP + BUTTON_CENTRE)
+    title = screen.region(selected, *editor.TITLE, step=1)
+    handles = editor.until("handles around the title",
+                           lambda image: editor.changed(screen.region(selected, *editor.TITLE, step=1),
+                                                        screen.region(image, *editor.TITLE, step=1), 8) > 0.001)
+    if shots:
+        walk.screenshot(os.path.join(shots, "editor-handles-full.png"))
+    del title
+
+    # 2. Drag the title 200 pixels right and 150 down.
+    x, y = screen.point(0.35, 0.08)
+    run("xdotool", "mousemove", str(client.x + x), str(client.y + y))
+    time.sleep(0.2)
+    run("xdotool", "mousedown", "1")
+    for step in range(1, 11):
+        run("xdotool", "mousemove", str(client.x + x + 20 * step), str(client.y + y + 15 * step))
+        time.sleep(0.05)
+    run("xdotool", "mouseup", "1")
+    time.sleep(0.2)
+    client.move(700, 60)
+    dragged = editor.until("the title drawn at its new place",
+                           lambda image: editor.changed(screen.region(handles, *editor.TITLE),
+                                                        screen.region(image, *editor.TITLE)) >= 0.02)
+    grid_dragged = wait_grid(properties, "the grid's rectangle to change",
+                             lambda pixels: not same(grid_before, pixels))
+    log("dragged the title")
+    if shots:
+        walk.screenshot(os.path.join(shots, "editor-dragged-full.png"))
+
+    def expect(what, screen_image, grid_image):
+        editor.until(what + ": the screen",
+                     lambda image: same(screen.region(screen_image, 0, 0, 1, 1), screen.region(image, 0, 0, 1, 1)))
+        wait_grid(properties, what + ": the grid", lambda pixels: same(grid_image, pixels))
+        log(what)
+
+    # 3, 4. Keys, to the main window.
+    run("xdotool", "windowfocus", "--sync", client.window)
+    run("xdotool", "key", "ctrl+z")
+    expect("undone by Ctrl+Z", handles, grid_before)
+    run("xdotool", "key", "ctrl+y")
+    expect("redone by Ctrl+Y", dragged, grid_dragged)
+
+    # 5. The strip's buttons.
+    client.click(left + UNDO_BUTTON + BUTTON_CENTRE, STRIP_TOP + BUTTON_CENTRE)
+    client.move(700, 60)
+    expect("undone by the strip's button", handles, grid_before)
+    client.click(left + REDO_BUTTON + BUTTON_CENTRE, STRIP_TOP + BUTTON_CENTRE)
+    client.move(700, 60)
+    expect("redone by the strip's button", dragged, grid_dragged)
+
+    # 6. A preview resolution from the strip's menu: its second entry, 1024 x 768.
+    client.click(left + RESOLUTION_BUTTON + 20, STRIP_TOP + BUTTON_CENTRE)
+    time.sleep(1.0)
+    client.click(left + RESOLUTION_BUTTON + 30, STRIP_TOP + editor.STRIP_HEIGHT + MENU_SECOND_ENTRY)
+    client.move(700, 60)
+
+    def margin(image):
+        """The left margin's column: one flat colour once the screen no longer reaches it."""
+        samples = [client.pixel(image, 10, y) for y in (150, 300, 450, 580)]
+        flat = all(max(abs(p - q) for p, q in zip(samples[0], other)) <= 3 for other in samples)
+        return flat, samples[0]
+
+    if margin(dragged)[0]:
+        raise Failure("the screen's left edge was flat before the preview")
+    editor.until("the screen drawn at 4:3 between flat margins", lambda image: margin(image)[0])
+    if shots:
+        walk.screenshot(os.path.join(shots, "editor-preview-full.png"))
+    log("previewed 1024 x 768")
+    return client
+
+
+if __name__ == "__main__":
+    sys.exit(walk.drive(edit, "Edits the loading screen on the canvas, then undoes and redoes."))
