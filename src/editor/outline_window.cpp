@@ -8,6 +8,7 @@
 #include "platform/text_encoding.h"
 #include "screen/screen_document.h"
 #include "screen/widget.h"
+#include "ui/editor_keys.h"
 #include "ui/editor_workspace.h"
 
 #include <uxtheme.h>
@@ -273,6 +274,8 @@ LRESULT OutlineWindow::window_message(UINT message, WPARAM wparam, LPARAM lparam
                 tree_selection_changed(*reinterpret_cast<const NMTREEVIEWW*>(lparam));
             else if (header->code == NM_DBLCLK)
                 double_clicked();
+            else if (header->code == TVN_KEYDOWN)
+                return key_pressed(reinterpret_cast<const NMTVKEYDOWN*>(lparam)->wVKey) ? 1 : 0;
             return 0; // the tree's own double-click handling flips the expansion
         }
         if (header->hwndFrom == m_check_box && header->code == NM_CUSTOMDRAW) {
@@ -324,6 +327,16 @@ void OutlineWindow::double_clicked()
     widget->set_visible(visible);
     widget->invalidate();
     set_image(item, outline_image(*widget, !visible));
+}
+
+bool OutlineWindow::key_pressed(WORD key)
+{
+    // Undo, redo and copy act on the editor from here too; the arrows stay the tree's.
+    const bool control = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0;
+    const Ui::EditorCommand command = Ui::editor_key_command(key, control, shift, false).command;
+    if (command != Ui::EditorCommand::undo && command != Ui::EditorCommand::redo && command != Ui::EditorCommand::copy)
+        return false;
+    return m_editor.handle_key(key, control, shift, false);
 }
 
 void OutlineWindow::emphasis_clicked()

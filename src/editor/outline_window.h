@@ -63,6 +63,8 @@ private:
     void tree_selection_changed(const NMTREEVIEWW& change);
     void double_clicked();
     void emphasis_clicked();
+    // Runs the editor's undo, redo and copy keys; true when the key was one of them.
+    bool key_pressed(WORD key);
     void property_changed(Screen::Widget* widget, int property);
     void selection_changed(Screen::Widget* widget);
 

@@ -3,6 +3,7 @@
 #include "editor/prop_tree.h"
 #include "editor/ucs_choice.h"
 #include "editor/widget_rows.h"
+#include "screen/button_widgets.h"
 #include "screen/screen_document.h"
 #include "screen/widget.h"
 #include "platform/text_encoding.h"
@@ -110,6 +111,8 @@ void PropertiesWindow::show_widget(Screen::Widget* widget)
     m_grid->insert_row(rectangle, u"Y", std::make_unique<PositionRow>(*widget, 1));
     m_grid->insert_row(rectangle, u"X", std::make_unique<PositionRow>(*widget, 0));
     m_grid->insert_row(group, u"Style", std::make_unique<StyleRow>(*widget));
+    if (auto* button = dynamic_cast<Screen::ButtonWidget*>(widget))
+        m_grid->insert_row(group, u"Preview State", std::make_unique<PreviewStateRow>(*button));
     m_grid->insert_row(group, u"Display", std::make_unique<DisplayRow>(*widget));
     m_grid->insert_row(group, u"Name", plain_row(RowButton::none, Platform::ansi_to_utf16(widget->name())));
     m_grid->insert_row(group, u"Type",

@@ -1,8 +1,11 @@
 #include "editor/widget_rows.h"
 
 #include "platform/text_encoding.h"
+#include "screen/button_widgets.h"
 #include "screen/screen_document.h"
 #include "screen/widget.h"
+
+#include <iterator>
 
 namespace Editor {
 
@@ -73,6 +76,69 @@ void DisplayRow::refresh()
 {
     if (Screen::Widget* widget = m_binding.widget())
         set_entries(m_entries, widget->is_visible() ? 1 : 0);
+}
+
+// Preview State
+
+namespace {
+
+struct PreviewEntry {
+    const char16_t* text;
+    std::optional<int> state;
+};
+
+// A plain button offers the first five; toggles have checked states too.
+const PreviewEntry preview_entries[] = {
+    {u"Live", std::nullopt},
+    {u"Normal", Screen::state_normal},
+    {u"Hover", Screen::state_hover},
+    {u"Pressed", Screen::state_active},
+    {u"Disabled", Screen::state_disabled},
+    {u"Checked", Screen::state_checked},
+    {u"Checked Hover", Screen::state_checked_hover},
+    {u"Checked Pressed", Screen::state_checked_active},
+    {u"Checked Disabled", Screen::state_checked_disabled},
+};
+constexpr std::size_t button_preview_entries = 5;
+
+} // namespace
+
+PreviewStateRow::PreviewStateRow(Screen::ButtonWidget& widget)
+    : ChoiceRow({}, -1), m_binding(widget, *this, 0, nullptr),
+      m_toggle(dynamic_cast<Screen::ToggleWidget*>(&widget) != nullptr)
+{
+    m_button = RowButton::drop_down;
+    fill_entries();
+}
+
+Screen::ButtonWidget* PreviewStateRow::widget() const
+{
+    return dynamic_cast<Screen::ButtonWidget*>(m_binding.widget());
+}
+
+void PreviewStateRow::fill_entries()
+{
+    Screen::ButtonWidget* button = widget();
+    if (!button)
+        return;
+    const std::size_t count = m_toggle ? std::size(preview_entries) : button_preview_entries;
+    std::vector<std::u16string> entries;
+    int current = -1;
+    for (std::size_t i = 0; i < count; ++i) {
+        entries.emplace_back(preview_entries[i].text);
+        if (preview_entries[i].state == button->preview_state())
+            current = static_cast<int>(i);
+    }
+    set_entries(std::move(entries), current);
+}
+
+void PreviewStateRow::on_chosen(int index)
+{
+    const std::size_t count = m_toggle ? std::size(preview_entries) : button_preview_entries;
+    if (index < 0 || static_cast<std::size_t>(index) >= count)
+        return;
+    if (Screen::ButtonWidget* button = widget())
+        button->set_preview_state(preview_entries[static_cast<std::size_t>(index)].state);
 }
 
 // Style

@@ -16,7 +16,8 @@
 
 namespace Screen {
 class Widget;
-}
+class ButtonWidget;
+} // namespace Screen
 
 namespace Editor {
 
@@ -45,6 +46,23 @@ protected:
 private:
     void refresh();
     WidgetBinding m_binding;
+};
+
+// "Preview State": "Live" (the state the pointer gives) or one state the button is drawn
+// in whatever the pointer does, the checked ones for toggles too. Choosing sets
+// the button's preview state, which is no edit: the table stays as it was.
+class PreviewStateRow : public ChoiceRow {
+public:
+    explicit PreviewStateRow(Screen::ButtonWidget& widget);
+
+protected:
+    void fill_entries() override;
+    void on_chosen(int index) override;
+
+private:
+    Screen::ButtonWidget* widget() const;
+    WidgetBinding m_binding;
+    bool m_toggle;
 };
 
 // "Style": the widget's style; its list holds the styles the screen's sheets offer for

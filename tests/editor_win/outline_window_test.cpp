@@ -207,6 +207,36 @@ TEST_F(OutlineTest, DoubleClickingAParentHidesAndCollapsesItThenShowsAndExpandsI
     EXPECT_EQ(image_of(leaf), 11 + Editor::faded_icons);
 }
 
+TEST_F(OutlineTest, CtrlZAndCtrlYInTheTreeUndoAndRedoAHiding)
+{
+    open_outline();
+    Screen::Widget* second = widget("second");
+    HTREEITEM leaf = outline.get()->item_of(second);
+    double_click(leaf);
+    ASSERT_FALSE(second->is_visible());
+
+    // Control held in the thread's key state, as the tree reads it for its notification.
+    BYTE keys[256]{};
+    GetKeyboardState(keys);
+    const auto press = [&](WPARAM key, bool shift) {
+        keys[VK_CONTROL] = 0x80;
+        keys[VK_SHIFT] = shift ? 0x80 : 0;
+        SetKeyboardState(keys);
+        SendMessageW(tree(), WM_KEYDOWN, key, 0);
+        keys[VK_CONTROL] = keys[VK_SHIFT] = 0;
+        SetKeyboardState(keys);
+    };
+    press('Z', false);
+    EXPECT_TRUE(second->is_visible());
+    EXPECT_EQ(image_of(leaf), 11) << "the icon follows the undone hiding";
+    press('Y', false);
+    EXPECT_FALSE(second->is_visible());
+    press('Z', false);
+    press('Z', true);
+    EXPECT_FALSE(second->is_visible()) << "Ctrl+Shift+Z redoes";
+    EXPECT_EQ(image_of(leaf), 11 + Editor::faded_icons);
+}
+
 TEST_F(OutlineTest, VisibilityChangedElsewhereFadesTheIconWithoutRebuilding)
 {
     open_outline();

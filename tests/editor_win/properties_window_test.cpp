@@ -6,6 +6,7 @@
 #include "editor/prop_tree.h"
 #include "editor/properties_window.h"
 #include "editor/ucs_choice.h"
+#include "screen/button_widgets.h"
 
 #include "editor_win/editor_fixture.h"
 
@@ -106,8 +107,9 @@ TEST_F(PropertiesTest, ShowsEveryRowOfTheWidgetInOrder)
     open_properties();
     HTREEITEM group = TreeView_GetRoot(grid()->tree());
     EXPECT_EQ(text_of(group), L"Widget");
-    EXPECT_EQ(children_of(group), (std::vector<std::wstring>{L"Type", L"Name", L"Display", L"Style", L"Rectangle",
-                                                              L"Text", L"Tooltip Widget", L"Tooltip Text"}));
+    EXPECT_EQ(children_of(group),
+              (std::vector<std::wstring>{L"Type", L"Name", L"Display", L"Preview State", L"Style", L"Rectangle", L"Text",
+                                         L"Tooltip Widget", L"Tooltip Text"}));
     HTREEITEM rectangle = row(u"Rectangle")->item();
     EXPECT_EQ(children_of(rectangle), (std::vector<std::wstring>{L"X", L"Y", L"Width", L"Height"}));
     EXPECT_FALSE(TreeView_GetItemState(grid()->tree(), rectangle, TVIS_EXPANDED) & TVIS_EXPANDED);
@@ -122,6 +124,7 @@ TEST_F(PropertiesTest, ShowsEveryRowOfTheWidgetInOrder)
     EXPECT_EQ(value(u"Width"), u"Style Default");
     EXPECT_EQ(value(u"Text"), u"");
     EXPECT_EQ(value(u"Tooltip Widget"), u"");
+    EXPECT_EQ(value(u"Preview State"), u"Live");
     EXPECT_EQ(row(u"Display")->button(), Editor::RowButton::drop_down);
     EXPECT_EQ(row(u"Text")->button(), Editor::RowButton::side_panel);
     EXPECT_FALSE(row(u"Display")->editable());
@@ -213,6 +216,75 @@ TEST_F(PropertiesTest, DisplayFollowsTheOutlineAndSetsVisibility)
     data.hItem = outline.get()->item_of(label);
     TreeView_GetItem(outline.get()->tree(), &data);
     EXPECT_EQ(data.iImage, 1);
+}
+
+TEST_F(PropertiesTest, ButtonsPreviewTheirStatesWithoutEditingTheScreen)
+{
+    write_screen(R"(Screen = { Widgets = { type = 'Group', name = 'root', size = {1, 1}, Children = {
+        { type = 'TextLabel', name = 'label' },
+        { type = 'Button', name = 'button' },
+        { type = 'CheckButton', name = 'check' },
+        { type = 'RadioButton', name = 'radio' },
+    } } })");
+    open_editor();
+    workspace->select(widget("label"));
+    open_properties();
+    EXPECT_EQ(row(u"Preview State"), nullptr) << "only buttons have states to preview";
+
+    auto* button = dynamic_cast<Screen::ButtonWidget*>(widget("button"));
+    workspace->select(button);
+    auto* preview = dynamic_cast<Editor::ChoiceRow*>(row(u"Preview State"));
+    ASSERT_NE(preview, nullptr);
+    EXPECT_FALSE(preview->editable());
+    EXPECT_EQ(preview->entries(), (std::vector<std::u16string>{u"Live", u"Normal", u"Hover", u"Pressed", u"Disabled"}));
+    EXPECT_EQ(preview->current(), 0);
+    const std::string table = workspace->copy_as_lua();
+    auto recorder = std::make_shared<Recorder>();
+    workspace->document()->add_observer(recorder);
+    preview->commit_entry(3);
+    EXPECT_EQ(button->preview_state(), Screen::state_active);
+    EXPECT_EQ(button->visual_state(), Screen::state_active);
+    EXPECT_EQ(value(u"Preview State"), u"Pressed");
+    EXPECT_EQ(workspace->copy_as_lua(), table) << "the copied table is as it was";
+    EXPECT_TRUE(recorder->properties.empty());
+    preview->commit_entry(0);
+    EXPECT_EQ(button->preview_state(), std::nullopt);
+    EXPECT_EQ(value(u"Preview State"), u"Live");
+
+    // Toggles add the checked states, and the row shows the preview again when the
+    // button is selected again or the preview was set elsewhere.
+    auto* check = dynamic_cast<Screen::ToggleWidget*>(widget("check"));
+    workspace->select(check);
+    preview = dynamic_cast<Editor::ChoiceRow*>(row(u"Preview State"));
+    ASSERT_NE(preview, nullptr);
+    EXPECT_EQ(preview->entries(),
+              (std::vector<std::u16string>{u"Live", u"Normal", u"Hover", u"Pressed", u"Disabled", u"Checked",
+                                           u"Checked Hover", u"Checked Pressed", u"Checked Disabled"}));
+    preview->commit_entry(6);
+    EXPECT_EQ(check->visual_state(), Screen::state_checked_hover);
+    EXPECT_FALSE(check->checked()) << "a checked preview does not check the box";
+    workspace->select(button);
+    workspace->select(check);
+    EXPECT_EQ(value(u"Preview State"), u"Checked Hover");
+    check->set_preview_state(Screen::state_disabled);
+    preview = dynamic_cast<Editor::ChoiceRow*>(row(u"Preview State"));
+    HWND list = preview->open_popup(grid()->tree());
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(preview->current(), 4);
+    EXPECT_EQ(value(u"Preview State"), u"Disabled");
+    DestroyWindow(list);
+    preview->commit_entry(8);
+    preview->advance();
+    EXPECT_EQ(check->preview_state(), std::nullopt) << "past the last entry back to Live";
+
+    workspace->select(widget("radio"));
+    EXPECT_EQ(dynamic_cast<Editor::ChoiceRow*>(row(u"Preview State"))->entries().size(), 9u);
+    dynamic_cast<Editor::ChoiceRow*>(row(u"Preview State"))->commit_entry(5);
+    EXPECT_EQ(widget("radio")->visual_state(), Screen::state_checked);
+
+    // A reload builds new widgets, live again.
+    ASSERT_TRUE(workspace->reload());
+    EXPECT_EQ(widget("radio")->visual_state(), Screen::state_normal);
 }
 
 TEST_F(PropertiesTest, TheStyleListOffersTheTypesStylesAndChoosingOneRestyles)
