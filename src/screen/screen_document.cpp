@@ -238,16 +238,21 @@ void ScreenDocument::show_tooltip(Widget* tooltip, const std::string& text)
     if (m_shown_tooltip && m_shown_tooltip != tooltip)
         hide_shown_tooltip();
     m_shown_tooltip = tooltip;
-    if (tooltip)
+    if (tooltip) {
+        // The game's own doing while the pointer hovers, not an edit to undo.
+        const HoverEffect effect(*this);
         tooltip->set_text(text);
+    }
 }
 
 void ScreenDocument::hide_shown_tooltip()
 {
     Widget* shown = m_shown_tooltip;
     m_shown_tooltip = nullptr;
-    if (shown)
+    if (shown) {
+        const HoverEffect effect(*this);
         shown->set_text(std::string());
+    }
 }
 
 void ScreenDocument::widget_created(Widget* widget)

@@ -85,7 +85,10 @@ public:
     EditHistory& history() { return m_history; }
     // The history while edits are to be recorded: not while a step is put back, nor
     // while the document closes.
-    EditHistory* recording_history() { return m_closing || m_history.applying() ? nullptr : &m_history; }
+    EditHistory* recording_history()
+    {
+        return m_closing || m_hover_effect || m_history.applying() ? nullptr : &m_history;
+    }
 
     void set_emphasized(Widget* widget);
     Widget* emphasized() const { return m_emphasized; }
@@ -164,6 +167,21 @@ private:
     void build(const std::string& path);
     void release_contents();
     void set_path_mark(Widget* widget, bool shown);
+    // While it lives, widget changes are the screen's own response to the pointer.
+    class HoverEffect {
+    public:
+        explicit HoverEffect(ScreenDocument& document) : m_document(document), m_was(document.m_hover_effect)
+        {
+            document.m_hover_effect = true;
+        }
+        ~HoverEffect() { m_document.m_hover_effect = m_was; }
+        HoverEffect(const HoverEffect&) = delete;
+        HoverEffect& operator=(const HoverEffect&) = delete;
+
+    private:
+        ScreenDocument& m_document;
+        bool m_was;
+    };
 
     std::vector<std::weak_ptr<EditorObserver>> m_observers;
     StyleSheets m_styles;
@@ -185,6 +203,7 @@ private:
     std::size_t m_live_items = 0;
     int m_build_depth = 0;
     bool m_closing = false;
+    bool m_hover_effect = false;
     DrawCacheSlot m_draw_cache;
     EditHistory m_history; // its references go before the state closes
 };

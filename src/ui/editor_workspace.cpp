@@ -29,6 +29,7 @@ EditorWorkspace::ToolWindowFactory& tool_window_factory()
 }
 
 bool g_emphasize_selection = true; // user-interface thread only
+std::size_t g_preview_resolution = 0; // the last chosen, for the next screen opened
 
 bool lists_as_child(const Screen::Widget& parent, const Screen::Widget* widget)
 {
@@ -73,7 +74,7 @@ EditorWorkspace::EditorWorkspace(Gfx::GraphicsContext* graphics, const Mod::Load
     m_tool_strip->set_actions({[this] { undo(); }, [this] { redo(); }, [this] { copy_to_clipboard(); },
                                [this] { choose_preview_resolution(); }});
     attach_history();
-    on_resized();
+    set_preview_resolution(g_preview_resolution);
     if (tool_window_factory())
         m_tool_windows = tool_window_factory()(*this);
 }
@@ -134,6 +135,7 @@ void EditorWorkspace::set_preview_resolution(std::size_t index)
     if (index >= preview_resolutions().size())
         return;
     m_resolution = index;
+    g_preview_resolution = index;
     const PreviewResolution& resolution = preview_resolutions()[index];
     m_tool_strip->set_resolution_text(resolution.label);
     m_document->set_design_size(resolution.width, resolution.height);

@@ -118,7 +118,8 @@ public:
     };
     static const std::vector<PreviewResolution>& preview_resolutions();
     // Draws the screen at that resolution, scaled to fit the view and centred, with the
-    // rest of the view dimmed. Out of range: ignored.
+    // rest of the view dimmed; screens opened later start with it too. Out of range:
+    // ignored.
     void set_preview_resolution(std::size_t index);
     std::size_t preview_resolution() const { return m_resolution; }
     // The screen's rectangle in the view, in workspace DIPs.

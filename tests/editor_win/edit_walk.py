@@ -13,6 +13,8 @@ the drawn screen and the property grid after each step.
 5. The tool strip's undo button, then its redo button: the same again.
 6. The "1024 x 768" preview resolution: the screen is drawn smaller, centred, with the
    margins dimmed.
+7. The main menu screen: its Campaign button is selected and its "Preview State" row
+   stepped to "Pressed": the button is drawn pressed.
 
 Runs with the current directory as the program's (the sample installation). Needs
 DISPLAY (and WINEPREFIX) from scripts/with-wine.sh, xdotool and xwd. Exit code 0 when
@@ -43,6 +45,14 @@ BUTTON_CENTRE = 12
 ARROW_TIP = (6, 4)
 # The popup menu's second entry below the strip (Wine's menu font).
 MENU_SECOND_ENTRY = 30
+# The bar naming the screen, which goes back to the screen list; that list's rows.
+SCREEN_BAR = 33
+LIST_FIRST_ROW = 69
+LIST_PITCH = 19
+MAIN_MENU_ROW = 24  # mainmenuscreen.screen
+# The main menu's Campaign button, and its grid's "Preview State" row.
+CAMPAIGN = (0.08, 0.415, 0.36, 0.46)
+GRID_PREVIEW_STATE = 4
 OUTLINE_INK = (36, 36, 40)
 
 
@@ -158,6 +168,35 @@ def edit(program, shots):
     if shots:
         walk.screenshot(os.path.join(shots, "editor-preview-full.png"))
     log("previewed 1024 x 768")
+
+    # 7. Back to the list by the screen's bar, then the main menu screen.
+    client.click(400, SCREEN_BAR)
+    time.sleep(1.5)
+    client.click(80, LIST_FIRST_ROW + LIST_PITCH * MAIN_MENU_ROW)
+    client.move(700, 60)
+    menu = editor.until("the main menu drawn",
+                        lambda image: not margin(image)[0] and editor.golden(
+                            screen.region(image, *CAMPAIGN, step=1)) > 10)
+    properties = editor.ToolWindow("Properties")
+    screen.click(0.2, 0.44)
+    walk.wait_for("the Properties window", properties.find, 20)
+    editor.settle()
+    selected_menu = walk.screenshot()
+    _, _, grid_width, _ = properties.geometry()
+    # Each choice in the list closes it: Live, then Normal, Hover and Pressed.
+    for _ in range(3):
+        properties.click(grid_width - 12, properties.row_y(GRID_PREVIEW_STATE))
+        time.sleep(0.6)
+        run("xdotool", "key", "Down")
+        time.sleep(0.6)
+    client.move(700, 60)
+    editor.until("the Campaign button drawn pressed",
+                 lambda image: editor.changed(screen.region(selected_menu, *CAMPAIGN),
+                                              screen.region(image, *CAMPAIGN)) >= 0.05)
+    if shots:
+        walk.screenshot(os.path.join(shots, "editor-preview-state-full.png"))
+    del menu
+    log("the Campaign button previewed pressed")
     return client
 
 

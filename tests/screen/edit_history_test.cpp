@@ -269,3 +269,19 @@ TEST_F(EditHistoryTest, AWidgetGoneSinceIsSkipped)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(EditHistoryTest, TooltipsShownWhileHoveringAreNoEdits)
+{
+    Widget& label = widget("label");
+    m_document->show_tooltip(&label, "tip text");
+    EXPECT_EQ(*label.text(), "tip text");
+    m_document->hide_shown_tooltip();
+    EXPECT_FALSE(history().can_undo());
+    // Editing goes on being recorded afterwards.
+    label.set_text("typed");
+    EXPECT_TRUE(history().can_undo());
+}
+
+} // namespace

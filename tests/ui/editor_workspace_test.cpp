@@ -547,6 +547,7 @@ TEST_F(WorkspaceTest, AReloadStartsANewHistoryAndKeepsThePreview)
     EXPECT_FLOAT_EQ(workspace->document()->text_area_width(), std::sqrt(1920.0f * 1080.0f * 4.0f / 3.0f));
     workspace->document()->widgets()->set_visible(false);
     EXPECT_TRUE(workspace->tool_strip()->undo_button()->active()) << "the strip follows the new history";
+    workspace->set_preview_resolution(0); // the choice outlives the workspace
 }
 
 TEST_F(WorkspaceTest, APreviewResolutionCentresTheScreenScaledToFit)
@@ -583,6 +584,8 @@ TEST_F(WorkspaceTest, APreviewResolutionCentresTheScreenScaledToFit)
     EXPECT_FLOAT_EQ(document->text_area_width(), fit_area) << "fit window: the view's own size";
     workspace->set_preview_resolution(99);
     EXPECT_EQ(workspace->preview_resolution(), 0u);
+    workspace->set_preview_resolution(2);
+    EXPECT_EQ(open()->preview_resolution(), 2u) << "the next screen opens with the last choice";
 
     // Clicks land on the previewed screen where it is drawn.
     workspace->set_preview_resolution(5);
@@ -597,4 +600,5 @@ TEST_F(WorkspaceTest, APreviewResolutionCentresTheScreenScaledToFit)
     OffscreenTarget target(test_graphics(), 800, 424);
     target.draw(*workspace);
     EXPECT_LT(luminance(target.pixel(40, 200)), luminance(target.pixel(100, 30 + 24)));
+    workspace->set_preview_resolution(0);
 }
