@@ -12,7 +12,7 @@ the drawn screen and the property grid after each step.
 4. Ctrl+Y: exactly as after the drag.
 5. The tool strip's undo button, then its redo button: the same again.
 6. The "1024 x 768" preview resolution: the screen is drawn smaller, centred, with the
-   margins dimmed.
+   margins dimmed; then "Fit window" again.
 7. The main menu screen: its Campaign button is selected and its "Preview State" row
    stepped to "Pressed": the button is drawn pressed.
 
@@ -44,6 +44,7 @@ BUTTON_CENTRE = 12
 # The arrow icon's tip: pixel (3, 0) of the icon, 3 DIPs inside a button 1 DIP down.
 ARROW_TIP = (6, 4)
 # The popup menu's second entry below the strip (Wine's menu font).
+MENU_FIRST_ENTRY = 11
 MENU_SECOND_ENTRY = 30
 # The bar naming the screen, which goes back to the screen list; that list's rows.
 SCREEN_BAR = 33
@@ -168,6 +169,11 @@ def edit(program, shots):
     if shots:
         walk.screenshot(os.path.join(shots, "editor-preview-full.png"))
     log("previewed 1024 x 768")
+    client.click(left + RESOLUTION_BUTTON + 20, STRIP_TOP + BUTTON_CENTRE)
+    time.sleep(1.0)
+    client.click(left + RESOLUTION_BUTTON + 30, STRIP_TOP + editor.STRIP_HEIGHT + MENU_FIRST_ENTRY)
+    client.move(700, 60)
+    editor.until("the screen over the whole view again", lambda image: not margin(image)[0])
 
     # 7. Back to the list by the screen's bar, then the main menu screen.
     client.click(400, SCREEN_BAR)
