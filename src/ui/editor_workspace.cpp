@@ -191,12 +191,12 @@ std::unique_ptr<DragTracker> EditorWorkspace::begin_drag(float x, float y, Mouse
             // Handles reach a little outside the screen.
             const int part = selection_part_at(x, y);
             if (part != 0 && selection())
-                return std::make_unique<WidgetDrag>(*this, *m_document, *selection(), part < 0 ? 0 : part);
+                return std::make_unique<WidgetDrag>(*this, *selection(), part < 0 ? 0 : part);
             if (!in_screen)
                 return ContainerElement::begin_drag(x, y, button);
             select(widget_at(*m_document, local.x, local.y));
             if (Screen::Widget* widget = selection())
-                return std::make_unique<WidgetDrag>(*this, *m_document, *widget, 0);
+                return std::make_unique<WidgetDrag>(*this, *widget, 0);
             return nullptr;
         }
         return ContainerElement::begin_drag(x, y, button);

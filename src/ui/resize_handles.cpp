@@ -39,7 +39,7 @@ int handle_at(const PixelBox& frame, float x, float y)
     return 0;
 }
 
-Rectangle resized(const Rectangle& start, int edges, float dx, float dy)
+WidgetRectangle resized(const WidgetRectangle& start, int edges, float dx, float dy)
 {
     float left = start.x, top = start.y;
     float right = start.x + start.width, bottom = start.y + start.height;

@@ -26,7 +26,7 @@ struct PixelBox {
     float left, top, right, bottom;
 };
 
-struct Rectangle {
+struct WidgetRectangle {
     float x, y, width, height;
 };
 
@@ -43,6 +43,6 @@ int handle_at(const PixelBox& frame, float x, float y);
 
 // `start` with the named edges moved by (dx, dy), in its own units. An edge dragged
 // past the opposite one stops there: sizes never go below 0.
-Rectangle resized(const Rectangle& start, int edges, float dx, float dy);
+WidgetRectangle resized(const WidgetRectangle& start, int edges, float dx, float dy);
 
 } // namespace Ui

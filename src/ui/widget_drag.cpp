@@ -3,13 +3,19 @@
 #include "screen/edit_history.h"
 #include "screen/screen_document.h"
 #include "screen/widget.h"
+#include "ui/editor_workspace.h"
 
 namespace Ui {
 
-WidgetDrag::WidgetDrag(Element& host, Screen::ScreenDocument& document, Screen::Widget& widget, int edges)
-    : m_host(&host), m_document(&document), m_widget(&widget), m_serial(widget.serial()), m_edges(edges),
+WidgetDrag::WidgetDrag(EditorWorkspace& workspace, Screen::Widget& widget, int edges)
+    : m_workspace(&workspace), m_widget(&widget), m_serial(widget.serial()), m_edges(edges),
       m_start{widget.x(), widget.y(), widget.width(), widget.height()}, m_run(Screen::EditRun::next_id())
 {
+}
+
+Element* WidgetDrag::element() const
+{
+    return m_workspace;
 }
 
 CursorKind WidgetDrag::cursor_for(int edges)
@@ -32,15 +38,16 @@ CursorKind WidgetDrag::drag_to(float x, float y)
 {
     const CursorKind cursor = cursor_for(m_edges);
     // The document may have gone with a reload, or the widget with a restyle.
-    Screen::Widget* widget = m_document->live_widget(m_widget);
+    Screen::ScreenDocument* document = m_workspace->document();
+    Screen::Widget* widget = document->live_widget(m_widget);
     if (!widget || widget->serial() != m_serial || !widget->attached())
         return cursor;
-    if (!(m_document->width() > 0.0f) || !(m_document->height() > 0.0f))
+    if (!(document->width() > 0.0f) || !(document->height() > 0.0f))
         return cursor;
-    const float dx = x / m_document->width();
-    const float dy = y / m_document->height();
+    const float dx = x / document->width();
+    const float dy = y / document->height();
     Screen::EditRun run(m_run);
-    Rectangle r = m_start;
+    WidgetRectangle r = m_start;
     if (m_edges == 0) {
         r.x += dx;
         r.y += dy;

@@ -9,32 +9,33 @@
 #include <cstdint>
 
 namespace Screen {
-class ScreenDocument;
 class Widget;
 }
 
 namespace Ui {
 
+class EditorWorkspace;
+
 class WidgetDrag : public DragTracker {
 public:
     // `edges` 0 moves the widget; otherwise the edges (Edge::...) that the handle moves.
-    // `host` is the element whose local axes the offsets come in, and whose DIPs map to
-    // the document by its current size.
-    WidgetDrag(Element& host, Screen::ScreenDocument& document, Screen::Widget& widget, int edges);
+    // Offsets come in the workspace's DIPs and map to its document by the document's
+    // current size. A document loaded again from a save under the drag ends its effect:
+    // the widget is looked for in the workspace's document of the moment.
+    WidgetDrag(EditorWorkspace& workspace, Screen::Widget& widget, int edges);
 
-    Element* element() const override { return m_host; }
+    Element* element() const override;
     CursorKind drag_to(float x, float y) override;
 
     // The cursor that goes with a handle's edges (a move for 0).
     static CursorKind cursor_for(int edges);
 
 private:
-    Element* m_host;
-    Screen::ScreenDocument* m_document;
+    EditorWorkspace* m_workspace;
     Screen::Widget* m_widget;
     std::uint64_t m_serial;
     int m_edges;
-    Rectangle m_start;
+    WidgetRectangle m_start;
     std::uint64_t m_run;
 };
 

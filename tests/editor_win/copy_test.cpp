@@ -6,6 +6,8 @@
 #include "screen/lua_writer.h"
 
 #include "editor_win/editor_fixture.h"
+#include "ui/offscreen_target.h"
+#include "ui/tool_button.h"
 
 using namespace EditorTests;
 
@@ -61,3 +63,19 @@ TEST(Clipboard, TextGoesOnTheClipboardAsUnicode)
 }
 
 } // namespace
+
+TEST_F(CopyTest, TheStripsCopyButtonCopiesTheSelection)
+{
+    open_editor();
+    App::set_clipboard_text(nullptr, u"");
+    workspace->select(widget("first"));
+    Ui::ToolButton* copy = workspace->tool_strip()->copy_button();
+    ASSERT_TRUE(copy->active());
+    const D2D1_POINT_2F at = TestSupport::root_point(*copy, 11.0f, 11.0f);
+    const int x = static_cast<int>(at.x), y = static_cast<int>(at.y);
+    TestSupport::send_mouse(window->hwnd(), WM_MOUSEMOVE, 0, x, y);
+    TestSupport::send_mouse(window->hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, x, y);
+    TestSupport::send_mouse(window->hwnd(), WM_LBUTTONUP, 0, x, y);
+    EXPECT_EQ(clipboard_text(), Platform::ansi_to_utf16(workspace->copy_as_lua()));
+    EXPECT_EQ(clipboard_text().rfind(u"{\n    type = \"Button\",\n    name = \"first\",\n", 0), 0u);
+}

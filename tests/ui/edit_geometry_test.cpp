@@ -45,11 +45,11 @@ TEST(ResizeHandles, OnATinyFrameTheCornersWin)
 
 TEST(ResizeHandles, DraggingMovesOnlyTheNamedEdgesAndNeverTurnsARectangleInsideOut)
 {
-    const Rectangle start{0.2f, 0.3f, 0.4f, 0.2f};
+    const WidgetRectangle start{0.2f, 0.3f, 0.4f, 0.2f};
     struct Case {
         int edges;
         float dx, dy;
-        Rectangle expected;
+        WidgetRectangle expected;
     };
     for (const Case& c : {
              Case{Edge::right, 0.1f, 0.5f, {0.2f, 0.3f, 0.5f, 0.2f}},
@@ -59,7 +59,7 @@ TEST(ResizeHandles, DraggingMovesOnlyTheNamedEdgesAndNeverTurnsARectangleInsideO
              Case{Edge::left, 0.9f, 0.0f, {0.6f, 0.3f, 0.0f, 0.2f}},
              Case{Edge::right | Edge::bottom, -1.0f, -1.0f, {0.2f, 0.3f, 0.0f, 0.0f}},
          }) {
-        const Rectangle r = resized(start, c.edges, c.dx, c.dy);
+        const WidgetRectangle r = resized(start, c.edges, c.dx, c.dy);
         EXPECT_FLOAT_EQ(r.x, c.expected.x) << c.edges;
         EXPECT_FLOAT_EQ(r.y, c.expected.y) << c.edges;
         EXPECT_NEAR(r.width, c.expected.width, 1e-6f) << c.edges;
