@@ -126,28 +126,13 @@ void Widget::load(lua_State* state)
     lua_pushlightuserdata(state, this);
     lua_rawset(state, LUA_REGISTRYINDEX);
 
-    lua_getfield(state, table, "style");
-    auto style = read_style(state, -1);
-    m_style_sheet = std::move(style.first);
-    m_style_name = std::move(style.second);
-
-    lua_getfield(state, table, "position");
-    Vector2 position = read_point(state, -1);
-    m_transform.dx = position.x;
-    m_transform.dy = position.y;
+    read_style_and_position(state, table);
     notify(Property::rectangle);
-    lua_settop(state, table);
 
     read_size(state, table);
     read_art(state, table);
 
-    lua_getfield(state, table, "visible");
-    m_is_visible = read_switch(state, -1);
-    lua_getfield(state, table, "text");
-    m_text = read_text(state, -1);
-    lua_getfield(state, table, "tooltip_text");
-    std::optional<std::string> tooltip = read_text(state, -1);
-    m_tooltip = tooltip ? *tooltip : std::string();
+    read_shown_texts(state, table);
     lua_getfield(state, table, "tooltip_name");
     lua_rawget(state, LUA_REGISTRYINDEX);
     m_tooltip_widget = m_screen->live_widget(lua_islightuserdata(state, -1) ? lua_touserdata(state, -1) : nullptr);
@@ -155,6 +140,31 @@ void Widget::load(lua_State* state)
         m_tooltip_widget->m_is_tooltip_target = true;
     lua_settop(state, table);
     load_parts(state, table, false);
+}
+
+void Widget::read_style_and_position(lua_State* state, int table)
+{
+    lua_getfield(state, table, "style");
+    auto style = read_style(state, -1);
+    m_style_sheet = std::move(style.first);
+    m_style_name = std::move(style.second);
+    lua_getfield(state, table, "position");
+    const Vector2 position = read_point(state, -1);
+    m_transform.dx = position.x;
+    m_transform.dy = position.y;
+    lua_settop(state, table);
+}
+
+void Widget::read_shown_texts(lua_State* state, int table)
+{
+    lua_getfield(state, table, "visible");
+    m_is_visible = read_switch(state, -1);
+    lua_getfield(state, table, "text");
+    m_text = read_text(state, -1);
+    lua_getfield(state, table, "tooltip_text");
+    std::optional<std::string> tooltip = read_text(state, -1);
+    m_tooltip = tooltip ? *tooltip : std::string();
+    lua_settop(state, table);
 }
 
 void Widget::push_own_or_styled(lua_State* state, int table, const char* key, bool& from_style)
@@ -295,22 +305,8 @@ void Widget::restore_fields(const FieldSnapshot& values)
             lua_settable(state, table);
         }
         // Read back as loading reads them.
-        lua_getfield(state, table, "style");
-        auto style = read_style(state, -1);
-        m_style_sheet = std::move(style.first);
-        m_style_name = std::move(style.second);
-        lua_getfield(state, table, "position");
-        const Vector2 position = read_point(state, -1);
-        m_transform.dx = position.x;
-        m_transform.dy = position.y;
-        lua_getfield(state, table, "visible");
-        m_is_visible = read_switch(state, -1);
-        lua_getfield(state, table, "text");
-        m_text = read_text(state, -1);
-        lua_getfield(state, table, "tooltip_text");
-        std::optional<std::string> tooltip = read_text(state, -1);
-        m_tooltip = tooltip ? *tooltip : std::string();
-        lua_settop(state, table);
+        read_style_and_position(state, table);
+        read_shown_texts(state, table);
         read_size(state, table);
         if (restyle) {
             if (m_art_from_style)

@@ -163,6 +163,10 @@ protected:
     bool m_is_tooltip_target = false;
 
 private:
+    // `style` and `position`; then `visible`, `text` and `tooltip_text`. The table is at
+    // `table`, and the stack is left as it was.
+    void read_style_and_position(lua_State* state, int table);
+    void read_shown_texts(lua_State* state, int table);
     void read_size(lua_State* state, int table);
     void read_art(lua_State* state, int table);
     void release_reference();
