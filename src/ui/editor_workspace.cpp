@@ -1,6 +1,7 @@
 #include "ui/editor_workspace.h"
 
 #include "app/clipboard.h"
+#include "app/d2d_calls.h"
 #include "gfx/graphics_context.h"
 #include "gfx/native_window.h"
 #include "platform/text_encoding.h"
@@ -103,20 +104,19 @@ void EditorWorkspace::draw(ID2D1RenderTarget* target)
     ContainerElement::draw(target);
     if (m_resolution != 0) {
         // The view around a previewed resolution is not the screen: dimmed.
-        Microsoft::WRL::ComPtr<ID2D1SolidColorBrush> shade;
-        if (SUCCEEDED(target->CreateSolidColorBrush(D2D1::ColorF(0.0f, 0.0f, 0.0f, 0.55f), &shade))) {
-            const D2D1_RECT_F screen = screen_rectangle();
-            const float top = m_tool_strip->height();
-            const D2D1_RECT_F parts[] = {
-                {0.0f, top, m_width, screen.top},
-                {0.0f, screen.bottom, m_width, m_height},
-                {0.0f, screen.top, screen.left, screen.bottom},
-                {screen.right, screen.top, m_width, screen.bottom},
-            };
-            for (const D2D1_RECT_F& part : parts) {
-                if (part.right > part.left && part.bottom > part.top)
-                    target->FillRectangle(part, shade.Get());
-            }
+        if (!m_margin_shade)
+            m_margin_shade = App::create_solid_color_brush(target, D2D1::ColorF(0.0f, 0.0f, 0.0f, 0.55f));
+        const D2D1_RECT_F screen = screen_rectangle();
+        const float top = m_tool_strip->height();
+        const D2D1_RECT_F parts[] = {
+            {0.0f, top, m_width, screen.top},
+            {0.0f, screen.bottom, m_width, m_height},
+            {0.0f, screen.top, screen.left, screen.bottom},
+            {screen.right, screen.top, m_width, screen.bottom},
+        };
+        for (const D2D1_RECT_F& part : parts) {
+            if (part.right > part.left && part.bottom > part.top)
+                target->FillRectangle(part, m_margin_shade.Get());
         }
     }
 }
@@ -153,7 +153,7 @@ D2D1_RECT_F EditorWorkspace::screen_rectangle() const
     const float scale = std::min(width / resolution.width, height / resolution.height);
     const float w = resolution.width * scale;
     const float h = resolution.height * scale;
-    // On whole DIPs, so that the screen's edges stay crisp.
+    // Its top-left corner on a whole DIP, where the checkerboard and frames line up.
     const float left = std::floor((width - w) / 2.0f);
     const float y = top + std::floor((height - h) / 2.0f);
     return D2D1::RectF(left, y, left + w, y + h);
@@ -435,6 +435,7 @@ void EditorWorkspace::redraw_resources()
 void EditorWorkspace::on_target_dropped()
 {
     m_atlas.Reset();
+    m_margin_shade.Reset();
     ContainerElement::on_target_dropped();
 }
 

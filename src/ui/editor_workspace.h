@@ -182,6 +182,7 @@ private:
     const Mod::LoadedMod* m_mod;
     ToolStrip* m_tool_strip = nullptr; // owned as a child
     Microsoft::WRL::ComPtr<ID2D1Bitmap> m_atlas;
+    Microsoft::WRL::ComPtr<ID2D1SolidColorBrush> m_margin_shade; // over the view around a preview
     Screen::ScreenDocument* m_document = nullptr; // owned as a child
     SharedItems m_shared_items;
     std::function<bool()> m_editing_allowed = always_allowed;
