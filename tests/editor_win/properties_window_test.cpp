@@ -390,3 +390,32 @@ TEST_F(PropertiesTest, AChooserDockedAtTheScreensEdgeMovesTheWindowInUntilItClos
     GetWindowRect(hwnd, &rect);
     EXPECT_EQ(rect.left, left) << "back where the user left it";
 }
+
+TEST_F(PropertiesTest, TheKeystrokesOfOneFieldAreOneUndoStep)
+{
+    open_editor();
+    Screen::Widget* label = widget("label");
+    workspace->select(label);
+    open_properties();
+    HWND tree = grid()->tree();
+    const auto type = [&](const char16_t* row_name, std::initializer_list<const wchar_t*> texts) {
+        TreeView_SelectItem(tree, row(row_name)->item());
+        HWND edit = grid()->editor_window();
+        ASSERT_NE(edit, nullptr);
+        for (const wchar_t* text : texts)
+            SetWindowTextW(edit, text); // each sends EN_CHANGE, as a keystroke does
+        TreeView_SelectItem(tree, row(u"Name")->item());
+    };
+    type(u"Text", {L"C", L"Ca", L"Caf"});
+    EXPECT_EQ(*label->text(), "Caf");
+    EXPECT_EQ(workspace->document()->history().size(), 1u);
+    type(u"Text", {L"Cafe"});
+    EXPECT_EQ(workspace->document()->history().size(), 2u) << "another visit to the field, another step";
+
+    ASSERT_TRUE(workspace->undo());
+    EXPECT_EQ(*label->text(), "Caf");
+    EXPECT_EQ(value(u"Text"), u"Caf") << "the grid follows";
+    ASSERT_TRUE(workspace->undo());
+    EXPECT_EQ(*label->text(), "$100");
+    EXPECT_EQ(value(u"Text"), u"$100");
+}
