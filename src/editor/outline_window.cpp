@@ -8,7 +8,6 @@
 #include "platform/text_encoding.h"
 #include "screen/screen_document.h"
 #include "screen/widget.h"
-#include "ui/editor_keys.h"
 #include "ui/editor_workspace.h"
 
 #include <uxtheme.h>
@@ -332,11 +331,7 @@ void OutlineWindow::double_clicked()
 bool OutlineWindow::key_pressed(WORD key)
 {
     // Undo, redo and copy act on the editor from here too; the arrows stay the tree's.
-    const bool control = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0;
-    const Ui::EditorCommand command = Ui::editor_key_command(key, control, shift, false).command;
-    if (command != Ui::EditorCommand::undo && command != Ui::EditorCommand::redo && command != Ui::EditorCommand::copy)
-        return false;
-    return m_editor.handle_key(key, control, shift, false);
+    return m_editor.handle_tool_window_key(key, GetKeyState(VK_CONTROL) < 0, GetKeyState(VK_SHIFT) < 0);
 }
 
 void OutlineWindow::emphasis_clicked()

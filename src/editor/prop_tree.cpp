@@ -560,6 +560,9 @@ LRESULT PropTree::on_notify(const NMHDR& header)
     case TVN_ITEMEXPANDEDW:
         place_editor();
         return 0;
+    case TVN_KEYDOWN:
+        // Non-zero keeps the key from the tree's incremental search.
+        return m_key_handler && m_key_handler(reinterpret_cast<const NMTVKEYDOWN&>(header).wVKey) ? 1 : 0;
     case TVN_DELETEITEMW: {
         const TVITEMW& old = reinterpret_cast<const NMTREEVIEWW&>(header).itemOld;
         if (m_active_row && reinterpret_cast<GridRow*>(old.lParam) == m_active_row)

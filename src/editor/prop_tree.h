@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -48,6 +49,9 @@ public:
     void close_editor();
     GridRow* active_row() const { return m_active_row; }
     HWND editor_window() const { return m_editor; }
+
+    // Asked first about every key pressed in the tree; true when it took the key.
+    void set_key_handler(std::function<bool(UINT key)> handler) { m_key_handler = std::move(handler); }
 
     int name_column_width() const { return m_name_width; }
     int button_width() const { return m_button_width; }
@@ -150,6 +154,7 @@ private:
     GridRow* m_active_row = nullptr;
     HWND m_editor = nullptr;
     bool m_editor_is_popup = false;
+    std::function<bool(UINT key)> m_key_handler;
     std::uint64_t m_edit_run = 0; // the open text editor's keystrokes are one undo step
     HWND m_owner = nullptr; // subclassed for the popup's notifications
 

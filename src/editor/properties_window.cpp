@@ -70,6 +70,9 @@ void PropertiesWindow::build()
 {
     const SIZE client = client_size(m_hwnd);
     m_grid = PropTree::create(m_hwnd, 0, 0, client.cx, client.cy);
+    m_grid->set_key_handler([this](UINT key) {
+        return m_editor.handle_tool_window_key(key, GetKeyState(VK_CONTROL) < 0, GetKeyState(VK_SHIFT) < 0);
+    });
     show_widget(m_editor.selection());
     m_observer = std::make_shared<Observer>(*this);
     m_editor.add_observer(m_observer);

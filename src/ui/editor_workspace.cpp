@@ -288,6 +288,14 @@ bool EditorWorkspace::handle_key(unsigned virtual_key, bool control, bool shift,
     }
 }
 
+bool EditorWorkspace::handle_tool_window_key(unsigned virtual_key, bool control, bool shift)
+{
+    const EditorCommand command = editor_key_command(virtual_key, control, shift, false).command;
+    if (command != EditorCommand::undo && command != EditorCommand::redo && command != EditorCommand::copy)
+        return false;
+    return handle_key(virtual_key, control, shift, false);
+}
+
 HWND EditorWorkspace::host_window()
 {
     auto* window = dynamic_cast<Gfx::NativeWindow*>(root());

@@ -102,6 +102,9 @@ public:
     // Runs the editor command of a key (see editor_key_command); false when the key is
     // not the editor's, or does nothing now (arrows without the edit tool or a selection).
     bool handle_key(unsigned virtual_key, bool control, bool shift, bool alt);
+    // The keys the tool windows pass on: undo, redo and copy, not the arrows they use
+    // themselves. False for any other key.
+    bool handle_tool_window_key(unsigned virtual_key, bool control, bool shift);
     // Moves the selection by whole device pixels, one undo step per call.
     void nudge_selection(int dx, int dy);
     // The selection's frame in device pixels of the workspace, as the screen draws it.

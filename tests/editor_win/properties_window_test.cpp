@@ -419,3 +419,26 @@ TEST_F(PropertiesTest, TheKeystrokesOfOneFieldAreOneUndoStep)
     EXPECT_EQ(*label->text(), "$100");
     EXPECT_EQ(value(u"Text"), u"$100");
 }
+
+TEST_F(PropertiesTest, CtrlZInTheGridUndoesAndArrowsStayTheGrids)
+{
+    open_editor();
+    Screen::Widget* label = widget("label");
+    workspace->select(label);
+    open_properties();
+    row(u"Text")->commit(u"typed");
+    HWND tree = grid()->tree();
+    TreeView_SelectItem(tree, row(u"Name")->item());
+    BYTE keys[256]{};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageW(tree, WM_KEYDOWN, 'Z', 0);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    EXPECT_EQ(*label->text(), "$100");
+    EXPECT_EQ(value(u"Text"), u"$100");
+    EXPECT_FALSE(workspace->handle_tool_window_key(VK_LEFT, false, false)) << "arrows move in the grid";
+    EXPECT_TRUE(workspace->handle_tool_window_key('Y', true, false));
+    EXPECT_EQ(*label->text(), "typed");
+}
