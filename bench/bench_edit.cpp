@@ -2,8 +2,7 @@
 // costs with the undo history recording it, and what undoing and redoing a step costs.
 // Both are to be set against a frame (16 ms): the screen's drawing follows each.
 
-#include "mod/loaded_mod.h"
-#include "render/resource_set.h"
+#include "bench_sample_mod.h"
 #include "screen/edit_history.h"
 #include "screen/screen_document.h"
 #include "screen/widget.h"
@@ -15,19 +14,8 @@
 
 namespace {
 
-const char* const stress_path = "Art\\UI\\Screens\\stressscreen.screen";
-
-const Mod::LoadedMod& sample_mod()
-{
-    static const std::unique_ptr<Mod::LoadedMod> mod = [] {
-        auto loaded = std::make_unique<Mod::LoadedMod>();
-        loaded->set_resource_builder(Render::resource_set_builder());
-        loaded->load(nullptr, std::string(TVSE_SAMPLE_DIR) + "/Bastion.module");
-        loaded->wait_until_loaded(60000);
-        return loaded;
-    }();
-    return *mod;
-}
+using BenchSample::sample_mod;
+using BenchSample::stress_path;
 
 // The last widget built under the root: deep in the tree, like most of them.
 Screen::Widget* some_widget(Screen::Widget* root)

@@ -3,8 +3,7 @@
 // do, running the same script in a bare sandboxed state, and measured for memory per
 // widget (the Lua state plus the C++ objects, resident and at the peak of the load).
 
-#include "mod/loaded_mod.h"
-#include "render/resource_set.h"
+#include "bench_sample_mod.h"
 #include "screen/screen_document.h"
 #include "screen/script_state.h"
 
@@ -102,19 +101,8 @@ int posix_memalign(void** result, std::size_t alignment, std::size_t size) noexc
 
 namespace {
 
-const char* const stress_path = "Art\\UI\\Screens\\stressscreen.screen";
-
-const Mod::LoadedMod& sample_mod()
-{
-    static const std::unique_ptr<Mod::LoadedMod> mod = [] {
-        auto loaded = std::make_unique<Mod::LoadedMod>();
-        loaded->set_resource_builder(Render::resource_set_builder());
-        loaded->load(nullptr, std::string(TVSE_SAMPLE_DIR) + "/Bastion.module");
-        loaded->wait_until_loaded(60000);
-        return loaded;
-    }();
-    return *mod;
-}
+using BenchSample::sample_mod;
+using BenchSample::stress_path;
 
 // The script alone: the state every screen needs, its text compiled and run.
 Screen::ScriptState run_script_alone(const Mod::LoadedMod& mod)
