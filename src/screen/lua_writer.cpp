@@ -6,7 +6,6 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
-#include <exception>
 #include <iterator>
 #include <memory>
 #include <string_view>
@@ -329,58 +328,20 @@ private:
     std::unordered_set<const void*> m_path; // the tables being written, outermost first
 };
 
-// What the protected writer gets and gives back.
-struct WriteJob {
-    int indent = 0;
-    std::string text;
-    std::exception_ptr failure;
-};
-
-// Writes argument 1; argument 2 is the job. Lua's errors travel on as they are; our
-// exceptions are kept for the caller, since none may cross the interpreter.
-int write_protected(lua_State* state)
-{
-    auto* job = static_cast<WriteJob*>(lua_touserdata(state, 2));
-    bool failed = false;
-    try {
-        LuaWriter writer(state);
-        writer.write(1, job->indent);
-        job->text = std::move(writer.text());
-    } catch (const std::exception&) {
-        job->failure = std::current_exception();
-        failed = true;
-    }
-    if (failed) {
-        lua_pushliteral(state, "host failure");
-        return lua_error(state);
-    }
-    return 0;
-}
-
 } // namespace
 
 std::string write_lua_value(lua_State* L, int index, int indent)
 {
-    // Pushing the value as an argument is the way it reaches the protected call's frame.
-    const int height = lua_gettop(L);
-    if (!lua_checkstack(L, 3))
-        throw ScriptError("not enough Lua stack");
-    index = lua_absindex(L, index);
-    WriteJob job;
-    job.indent = std::max(indent, 0);
-    lua_pushcfunction(L, write_protected);
-    lua_pushvalue(L, index);
-    lua_pushlightuserdata(L, &job);
-    const int status = lua_pcall(L, 2, 0, 0);
-    if (status == LUA_OK) {
-        lua_settop(L, height);
-        return std::move(job.text);
-    }
-    const std::string message = error_text(L);
-    lua_settop(L, height);
-    if (job.failure)
-        std::rethrow_exception(job.failure);
-    throw ScriptError(message);
+    std::string text;
+    protected_call(
+        L,
+        [&](lua_State* state) {
+            LuaWriter writer(state);
+            writer.write(1, std::max(indent, 0));
+            text = std::move(writer.text());
+        },
+        index);
+    return text;
 }
 
 std::string write_screen_table(lua_State* L)

@@ -237,16 +237,20 @@ std::string error_text(lua_State* state, int index)
     return std::string("(error object is a ") + lua_typename(state, lua_type(state, index)) + " value)";
 }
 
-void protected_call(lua_State* state, const std::function<void(lua_State*)>& body)
+void protected_call(lua_State* state, const std::function<void(lua_State*)>& body, int argument)
 {
     const int height = lua_gettop(state);
-    if (!lua_checkstack(state, 2))
+    if (!lua_checkstack(state, 3))
         throw ScriptError("not enough Lua stack");
+    if (argument != 0)
+        argument = lua_absindex(state, argument);
     ProtectedBody call{&body, nullptr};
     restart_budget(state);
     lua_pushcfunction(state, run_protected_body);
     lua_pushlightuserdata(state, &call);
-    int status = lua_pcall(state, 1, 0, 0);
+    if (argument != 0)
+        lua_pushvalue(state, argument);
+    int status = lua_pcall(state, argument != 0 ? 2 : 1, 0, 0);
     if (status == LUA_OK) {
         lua_settop(state, height);
         return;

@@ -63,8 +63,9 @@ public:
 // Runs `body` inside a protected call with a fresh instruction budget and the stack
 // height restored afterwards. A Lua error (including the memory cap or the budget)
 // becomes ScriptError with Lua's message; a C++ exception thrown by `body` reaches
-// the caller unchanged.
-void protected_call(lua_State* state, const std::function<void(lua_State*)>& body);
+// the caller unchanged. With `argument` (a stack index, 0 for none), that value is
+// index 1 of the body's stack: the caller's slots are out of a protected call's reach.
+void protected_call(lua_State* state, const std::function<void(lua_State*)>& body, int argument = 0);
 
 // For host functions called by Lua: runs `body`, turning a C++ exception into a Lua
 // error with its message, so that no foreign exception crosses the interpreter.
