@@ -77,13 +77,10 @@ public:
     // rounded down, right and bottom up, at least one pixel each way.
     D2D1_RECT_F pixel_box(float width, float height) const
     {
-        D2D1_POINT_2F a = pixel(0.0f, 0.0f);
-        D2D1_POINT_2F b = pixel(width, height);
-        D2D1_RECT_F box{std::floor(std::min(a.x, b.x)), std::floor(std::min(a.y, b.y)), std::ceil(std::max(a.x, b.x)),
-                        std::ceil(std::max(a.y, b.y))};
-        box.right = std::max(box.right, box.left + 1.0f);
-        box.bottom = std::max(box.bottom, box.top + 1.0f);
-        return box;
+        const D2D1_POINT_2F a = pixel(0.0f, 0.0f);
+        const D2D1_POINT_2F b = pixel(width, height);
+        const Ui::PixelBox box = Ui::outward_pixel_box(a.x, a.y, b.x, b.y);
+        return {box.left, box.top, box.right, box.bottom};
     }
 
     D2D1_RECT_F dips(const D2D1_RECT_F& pixels) const

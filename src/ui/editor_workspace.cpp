@@ -229,14 +229,10 @@ std::optional<PixelBox> EditorWorkspace::selection_frame() const
     for (Element* up = widget->parent(); up && up != m_document; up = up->parent())
         to_workspace = multiply(to_workspace, up->transform());
     to_workspace = multiply(to_workspace, m_document->transform());
-    // As the screen frames its emphasized widget: outward to whole pixels, one at least.
+    // As the screen frames its emphasized widget.
     const Point a = to_parent(to_workspace, 0.0f, 0.0f);
     const Point b = to_parent(to_workspace, widget->width(), widget->height());
-    PixelBox box{std::floor(std::min(a.x, b.x) * m_pixel_scale), std::floor(std::min(a.y, b.y) * m_pixel_scale),
-                 std::ceil(std::max(a.x, b.x) * m_pixel_scale), std::ceil(std::max(a.y, b.y) * m_pixel_scale)};
-    box.right = std::max(box.right, box.left + 1.0f);
-    box.bottom = std::max(box.bottom, box.top + 1.0f);
-    return box;
+    return outward_pixel_box(a.x * m_pixel_scale, a.y * m_pixel_scale, b.x * m_pixel_scale, b.y * m_pixel_scale);
 }
 
 int EditorWorkspace::selection_part_at(float x, float y) const

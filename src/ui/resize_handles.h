@@ -30,6 +30,11 @@ struct WidgetRectangle {
     float x, y, width, height;
 };
 
+// The whole device pixels that cover the rectangle between two corners given in device
+// pixels (in any order): left and top rounded down, right and bottom up, at least one
+// pixel each way. How the selection is framed, drawn and hit alike.
+PixelBox outward_pixel_box(float x0, float y0, float x1, float y1);
+
 constexpr float handle_size = 7.0f; // device pixels, odd: centred on a pixel
 constexpr float handle_slop = 2.0f; // device pixels around a handle that still hit it
 
