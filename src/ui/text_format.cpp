@@ -54,4 +54,14 @@ ComPtr<IDWriteTextLayout> create_text_layout(std::wstring_view text, IDWriteFact
                                    unbounded);
 }
 
+Microsoft::WRL::ComPtr<IDWriteTextLayout> create_line_layout(std::wstring_view text, IDWriteFactory* dwrite_factory,
+                                                             IDWriteTextFormat* format, float height)
+{
+    Microsoft::WRL::ComPtr<IDWriteTextLayout> layout = create_text_layout(text, dwrite_factory, format);
+    App::set_word_wrapping(layout.Get(), DWRITE_WORD_WRAPPING_NO_WRAP);
+    App::set_paragraph_alignment(layout.Get(), DWRITE_PARAGRAPH_ALIGNMENT_CENTER);
+    App::set_max_height(layout.Get(), height);
+    return layout;
+}
+
 } // namespace Ui

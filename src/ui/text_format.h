@@ -26,4 +26,9 @@ Microsoft::WRL::ComPtr<IDWriteTextFormat> create_system_text_format(IDWriteFacto
 Microsoft::WRL::ComPtr<IDWriteTextLayout> create_text_layout(std::wstring_view text, IDWriteFactory* dwrite_factory,
                                                              IDWriteTextFormat* format);
 
+// A layout of `text` on one line (no wrapping), centred vertically in `height`: the
+// tool strip's texts.
+Microsoft::WRL::ComPtr<IDWriteTextLayout> create_line_layout(std::wstring_view text, IDWriteFactory* dwrite_factory,
+                                                             IDWriteTextFormat* format, float height);
+
 } // namespace Ui

@@ -28,10 +28,7 @@ TextToolButton::TextToolButton(IDWriteFactory* dwrite_factory, IDWriteTextFormat
 void TextToolButton::set_text(const std::wstring& text)
 {
     m_text = text;
-    m_layout = create_text_layout(text, m_factory.Get(), m_format.Get());
-    App::set_word_wrapping(m_layout.Get(), DWRITE_WORD_WRAPPING_NO_WRAP);
-    App::set_paragraph_alignment(m_layout.Get(), DWRITE_PARAGRAPH_ALIGNMENT_CENTER);
-    App::set_max_height(m_layout.Get(), size);
+    m_layout = create_line_layout(text, m_factory.Get(), m_format.Get(), size);
     const float text_width = App::get_metrics(m_layout.Get()).widthIncludingTrailingWhitespace;
     m_width = std::ceil(text_inset + text_width + mark_gap + mark_width + text_inset);
     invalidate();

@@ -30,10 +30,7 @@ ToolStrip::ToolStrip(IDWriteFactory* dwrite_factory, const Microsoft::WRL::ComPt
 {
     m_height = strip_height;
     m_format = create_system_text_format(dwrite_factory, 10.0f, DWRITE_FONT_WEIGHT_NORMAL);
-    m_label = create_text_layout(L"Tool: ", dwrite_factory, m_format.Get());
-    App::set_word_wrapping(m_label.Get(), DWRITE_WORD_WRAPPING_NO_WRAP);
-    App::set_paragraph_alignment(m_label.Get(), DWRITE_PARAGRAPH_ALIGNMENT_CENTER);
-    App::set_max_height(m_label.Get(), strip_height);
+    m_label = create_line_layout(L"Tool: ", dwrite_factory, m_format.Get(), strip_height);
     const float label_width = App::get_metrics(m_label.Get()).widthIncludingTrailingWhitespace;
 
     float x = std::ceil(label_left + label_width + label_gap);
@@ -115,10 +112,7 @@ void ToolStrip::set_status(const std::wstring& text)
     m_status_text = line;
     m_status.Reset();
     if (!line.empty()) {
-        m_status = create_text_layout(line.c_str(), m_factory.Get(), m_format.Get());
-        App::set_word_wrapping(m_status.Get(), DWRITE_WORD_WRAPPING_NO_WRAP);
-        App::set_paragraph_alignment(m_status.Get(), DWRITE_PARAGRAPH_ALIGNMENT_CENTER);
-        App::set_max_height(m_status.Get(), strip_height);
+        m_status = create_line_layout(line, m_factory.Get(), m_format.Get(), strip_height);
         Microsoft::WRL::ComPtr<IDWriteInlineObject> ellipsis;
         if (SUCCEEDED(m_factory->CreateEllipsisTrimmingSign(m_status.Get(), &ellipsis))) {
             const DWRITE_TRIMMING trimming{DWRITE_TRIMMING_GRANULARITY_CHARACTER, 0, 0};

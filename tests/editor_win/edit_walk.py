@@ -79,18 +79,8 @@ def grid_row(properties, row):
     return [image.at(x, yy) for yy in range(y - 5, y + 6) for x in range(left + width // 2, left + width - 20)]
 
 
-def wait_grid(properties, what, check, timeout=20):
-    found = []
-
-    def attempt():
-        pixels = grid_row(properties, editor.GRID_RECTANGLE)
-        if check(pixels):
-            found.append(pixels)
-            return True
-        return False
-
-    walk.wait_for(what, attempt, timeout, interval=0.3)
-    return found[0]
+def wait_grid(properties, what, check):
+    return editor.until(what, check, capture=lambda: grid_row(properties, editor.GRID_RECTANGLE))
 
 
 def edit(program, shots):

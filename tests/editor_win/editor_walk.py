@@ -113,13 +113,13 @@ def settle(seconds=0.8):
     time.sleep(seconds)
 
 
-def until(what, check, timeout=20):
-    """Screenshots until `check(image)` holds (the program may draw late on a busy
-    machine); the image that passed."""
+def until(what, check, timeout=20, capture=None):
+    """Screenshots (or whatever `capture()` returns) until `check(image)` holds (the
+    program may draw late on a busy machine); the image that passed."""
     found = []
 
     def attempt():
-        image = walk.screenshot()
+        image = capture() if capture else walk.screenshot()
         if check(image):
             found.append(image)
             return True
