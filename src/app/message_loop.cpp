@@ -7,8 +7,11 @@
 namespace App {
 namespace {
 
-// QS_ALLINPUT without QS_SENDMESSAGE: sent messages are delivered inside the wait anyway.
-constexpr DWORD wake_mask = 0x4BF;
+// Every kind of input, messages sent from other threads and processes too: those are
+// delivered only by a message function, so a wait that does not wake for them leaves
+// their senders (screen readers, automation, broadcasts) blocked until other input comes.
+constexpr DWORD wake_mask = QS_ALLINPUT;
+static_assert((wake_mask & QS_SENDMESSAGE) != 0, "the loop wakes for sent messages");
 
 } // namespace
 

@@ -270,6 +270,69 @@ TEST(MessageLoopTest, ProcedureCallFromAnotherThreadRunsWhileTheLoopIsIdle)
     CloseHandle(record.done);
 }
 
+namespace {
+
+constexpr UINT message_probe = WM_APP + 7;
+
+LRESULT CALLBACK probed_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (message == message_probe) {
+        PostQuitMessage(0);
+        return static_cast<LRESULT>(GetCurrentThreadId());
+    }
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+struct Prober {
+    HWND window;
+    DWORD ui_thread_id;
+    bool answered = false;
+    DWORD answering_thread = 0;
+};
+
+DWORD WINAPI send_from_other_thread(void* parameter)
+{
+    auto* prober = static_cast<Prober*>(parameter);
+    // Long enough for the loop to be waiting with nothing else to do.
+    Sleep(300);
+    DWORD_PTR result = 0;
+    prober->answered = SendMessageTimeoutW(prober->window, message_probe, 0, 0, SMTO_BLOCK, 5000, &result) != 0;
+    prober->answering_thread = static_cast<DWORD>(result);
+    // Watchdog: a message left unanswered must fail the test, not hang it.
+    if (!prober->answered)
+        PostThreadMessageW(prober->ui_thread_id, WM_QUIT, 0, 0);
+    return 0;
+}
+
+} // namespace
+
+// Screen readers, automation and other threads send to the editor's windows: the idle
+// loop must wake for them, not leave the sender blocked until some input arrives.
+TEST(MessageLoopTest, AMessageSentFromAnotherThreadIsAnsweredWhileTheLoopIsIdle)
+{
+    WNDCLASSEXW description{};
+    description.cbSize = sizeof(description);
+    description.lpfnWndProc = probed_procedure;
+    description.hInstance = GetModuleHandleW(nullptr);
+    description.lpszClassName = L"LoopProbeWindow";
+    RegisterClassExW(&description);
+    HWND window = CreateWindowExW(0, L"LoopProbeWindow", L"probe", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(window, nullptr);
+    TestSupport::pump_pending();
+    Prober prober{window, GetCurrentThreadId()};
+    HANDLE worker = CreateThread(nullptr, 0, send_from_other_thread, &prober, 0, nullptr);
+
+    const DWORD started = GetTickCount();
+    EXPECT_EQ(App::run_message_loop(), 0);
+    WaitForSingleObject(worker, 10000);
+    CloseHandle(worker);
+    DestroyWindow(window);
+    EXPECT_TRUE(prober.answered);
+    EXPECT_EQ(prober.answering_thread, GetCurrentThreadId());
+    EXPECT_LT(GetTickCount() - started, 4000u) << "answered only when something else woke the loop";
+}
+
 TEST(MessageLoopTest, ProcedureCallQueuedToItselfRunsBetweenMessages)
 {
     ApcRecord record;
