@@ -6,7 +6,8 @@ them:
 
 - toolbar.png (256 x 32, 8-bit RGBA): 16 x 16 cells, row 0: select arrow, edit pencil,
   floppy disk, a small green plus badge in the cell's lower-left corner, closed
-  padlock, open padlock, undo, redo, copy; the other cells and row 1 are empty (transparent).
+  padlock, open padlock, undo, redo, copy, tool windows; the other cells and row 1 are
+  empty (transparent).
 - widget_types.png (256 x 16, 8-bit RGBA): one icon per kind of screen widget, in the
   order of the editor's widget-type icon table (WIDGET_ORDER below).
 - tvse.ico: the application's emblem at 16, 32 and 48 pixels (32-bit DIB images).
@@ -244,7 +245,27 @@ COPY = [
     "................",
 ]
 
-TOOLBAR_ROW0 = [ARROW, pencil(), FLOPPY, PLUS_BADGE, PADLOCK_CLOSED, PADLOCK_OPEN, UNDO, REDO, COPY]
+# Two floating windows with blue title bars: the outline and the wider grid.
+TOOL_WINDOWS = [
+    "................",
+    "................",
+    "kkkkkkk.........",
+    "kbbbbbk.........",
+    "kwwwwwk.kkkkkkkk",
+    "kwGGGwk.kbbbbbbk",
+    "kwwwwwk.kwwwwwwk",
+    "kwGGGwk.kwGGGGwk",
+    "kwwwwwk.kwwwwwwk",
+    "kwGGGwk.kwGGGGwk",
+    "kwwwwwk.kwwwwwwk",
+    "kkkkkkk.kwGGGGwk",
+    "........kwwwwwwk",
+    "........kkkkkkkk",
+    "................",
+    "................",
+]
+
+TOOLBAR_ROW0 = [ARROW, pencil(), FLOPPY, PLUS_BADGE, PADLOCK_CLOSED, PADLOCK_OPEN, UNDO, REDO, COPY, TOOL_WINDOWS]
 
 # Widget kinds, in the order of the editor's icon table.
 WIDGET_CONTAINER = [

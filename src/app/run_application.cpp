@@ -1,7 +1,7 @@
 #include "app/run_application.h"
 
 #include "app/message_loop.h"
-#include "editor/editor_tool_windows.h"
+#include "editor/editor_workspace.h"
 #include "gfx/graphics_context.h"
 #include "mod/loaded_mod.h"
 #include "render/resource_set.h"
@@ -15,7 +15,7 @@ int run_application()
     // Every module opened from here on builds its rendering resources in the background.
     Mod::LoadedMod::set_default_resource_builder(Render::resource_set_builder());
     // Every opened screen gets its outline and property grid.
-    Ui::EditorWorkspace::set_tool_window_factory(Editor::EditorToolWindows::factory());
+    Editor::EditorWorkspace::set_tool_windows_enabled(true);
     Start::open_start_window(graphics);
     return App::run_message_loop();
 }

@@ -1,15 +1,16 @@
 #include "editor/editor_tool_windows.h"
 
+#include "editor/editor_workspace.h"
 #include "editor/outline_window.h"
 #include "editor/properties_window.h"
 
 namespace Editor {
 
-EditorToolWindows::EditorToolWindows(Ui::EditorWorkspace& editor)
+EditorToolWindows::EditorToolWindows(EditorWorkspace& editor, HWND owner) : m_editor(editor), m_owner(owner)
 {
-    m_properties = Gfx::WindowLink<PropertiesWindow>(PropertiesWindow::open(editor));
+    m_properties = Gfx::WindowLink<PropertiesWindow>(PropertiesWindow::open(editor, owner));
     try {
-        m_outline = Gfx::WindowLink<OutlineWindow>(OutlineWindow::open(editor));
+        m_outline = Gfx::WindowLink<OutlineWindow>(OutlineWindow::open(editor, owner));
     } catch (...) {
         delete m_properties.get();
         throw;
@@ -24,19 +25,22 @@ EditorToolWindows::~EditorToolWindows()
     delete m_properties.get();
 }
 
-void EditorToolWindows::document_replaced()
+void EditorToolWindows::show()
 {
-    if (m_outline.get())
-        m_outline.get()->document_replaced();
-    if (m_properties.get())
-        m_properties.get()->document_replaced();
+    if (!m_properties.get())
+        m_properties = Gfx::WindowLink<PropertiesWindow>(PropertiesWindow::open(m_editor, m_owner));
+    if (!m_outline.get())
+        m_outline = Gfx::WindowLink<OutlineWindow>(OutlineWindow::open(m_editor, m_owner));
+    for (HWND window : {m_properties.get()->hwnd(), m_outline.get()->hwnd()}) {
+        if (IsWindowVisible(window))
+            SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
 }
 
-Ui::EditorWorkspace::ToolWindowFactory EditorToolWindows::factory()
+void EditorToolWindows::begin_rename()
 {
-    return [](Ui::EditorWorkspace& editor) -> std::unique_ptr<Ui::EditorWorkspace::ToolWindows> {
-        return std::make_unique<EditorToolWindows>(editor);
-    };
+    if (OutlineWindow* outline = m_outline.get())
+        outline->begin_rename();
 }
 
 } // namespace Editor

@@ -32,12 +32,21 @@ public:
     // The notification without arguments (a choice row advances to its next entry);
     // a plain row ignores it.
     virtual void advance() {}
-    // The editor's whole current text, on every change. A plain row keeps it as its
-    // value text and nothing else happens.
+    // The editor's whole current text: on every change, or once the edit is done for a
+    // row that does not commit live. A plain row keeps it as its value text and nothing
+    // else happens.
     virtual void commit(const std::u16string& text);
+    // Reads the value text again from what the row shows, which changed elsewhere; a
+    // plain row keeps its text.
+    virtual void refresh() {}
 
     RowButton button() const { return m_button; }
     bool editable() const { return m_editable; }
+    // Whether typed text is committed on every change, or only when the edit is done
+    // (Enter, Tab, the focus leaving): a name must not pass through every prefix.
+    bool commits_live() const { return m_commits_live; }
+    // Drawn faded, with no editor: the value is there to be read.
+    bool read_only() const { return m_read_only; }
     const std::u16string& value_text() const { return m_value_text; }
     void set_value_text(std::u16string text) { m_value_text = std::move(text); }
 
@@ -55,6 +64,8 @@ public:
 protected:
     RowButton m_button = RowButton::none;
     bool m_editable = false;
+    bool m_commits_live = true;
+    bool m_read_only = false;
     std::u16string m_value_text;
 
 private:

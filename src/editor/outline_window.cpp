@@ -1,6 +1,7 @@
 #include "editor/outline_window.h"
 
 #include "app/wic_calls.h"
+#include "editor/editor_workspace.h"
 #include "editor/widget_icon.h"
 #include "editor/window_text.h"
 #include "fs/resource_image.h"
@@ -8,7 +9,6 @@
 #include "platform/text_encoding.h"
 #include "screen/screen_document.h"
 #include "screen/widget.h"
-#include "ui/editor_workspace.h"
 
 #include <uxtheme.h>
 #include <windowsx.h>
@@ -59,36 +59,28 @@ SIZE measured_box_size(HWND box)
 
 } // namespace
 
-class OutlineWindow::Observer : public Screen::EditorObserver {
-public:
-    explicit Observer(OutlineWindow& window) : m_window(window) {}
-    void property_changed(Screen::Widget* widget, int property) override { m_window.property_changed(widget, property); }
-    void selection_changed(Screen::Widget* widget) override { m_window.selection_changed(widget); }
-
-private:
-    OutlineWindow& m_window;
-};
-
 RememberedFrame& OutlineWindow::remembered_frame()
 {
     static RememberedFrame frame{unplaced, unplaced, 200, 300};
     return frame;
 }
 
-OutlineWindow::OutlineWindow(Ui::EditorWorkspace& editor) : ToolWindow(remembered_frame()), m_editor(editor) {}
+OutlineWindow::OutlineWindow(EditorWorkspace& editor)
+    : ToolWindow(remembered_frame()), m_editor(editor), m_session(editor.session())
+{
+}
 
 OutlineWindow::~OutlineWindow()
 {
-    // The notifiers hold the observer weakly: once it is gone they skip it.
-    m_observer.reset();
+    m_subscription.reset();
     if (m_images)
         ImageList_Destroy(m_images);
 }
 
-OutlineWindow* OutlineWindow::open(Ui::EditorWorkspace& editor)
+OutlineWindow* OutlineWindow::open(EditorWorkspace& editor, HWND owner)
 {
     auto window = std::unique_ptr<OutlineWindow>(new OutlineWindow(editor));
-    window->create_floating(L"Outline", 0.15f);
+    window->create_floating(L"Outline", 0.15f, owner);
     window->build(editor.window_name());
     // From here on the window owns itself.
     return window.release();
@@ -103,9 +95,7 @@ void OutlineWindow::describe_class(WNDCLASSEXW& description)
 
 void OutlineWindow::build(const std::string& screen_name)
 {
-    m_observer = std::make_shared<Observer>(*this);
-    m_editor.add_observer(m_observer);
-    m_editor.document()->add_observer(m_observer);
+    m_subscription = m_session.subscribe(*this);
 
     HINSTANCE instance = GetModuleHandleW(nullptr);
     const SIZE client = client_size(m_hwnd);
@@ -120,7 +110,7 @@ void OutlineWindow::build(const std::string& screen_name)
     m_box_size = SIZE{};
     if (!SendMessageW(m_check_box, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&m_box_size)) || m_box_size.cy <= 0)
         m_box_size = measured_box_size(m_check_box);
-    if (Ui::EditorWorkspace::emphasize_selection())
+    if (EditorSession::emphasize_selection())
         SendMessageW(m_check_box, BM_SETCHECK, BST_CHECKED, 0);
     SetWindowTheme(m_tree, L"explorer", nullptr);
     const LPARAM extended = TVS_EX_NOINDENTSTATE | TVS_EX_AUTOHSCROLL;
@@ -139,7 +129,6 @@ void OutlineWindow::document_replaced()
     m_emptying = true;
     SendMessageW(m_tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
     m_emptying = false;
-    m_editor.document()->add_observer(m_observer);
     fill_tree(m_editor.window_name());
 }
 
@@ -147,12 +136,12 @@ void OutlineWindow::fill_tree(const std::string& screen_name)
 {
     // The screen first, expanded, then its two top-level widgets in the document's order.
     HTREEITEM root = insert_item(TVI_ROOT, TVI_FIRST, screen_name, screen_icon, true, nullptr);
-    Screen::ScreenDocument* document = m_editor.document();
-    for (std::size_t i = 0; i < document->child_count(); ++i) {
-        if (auto* widget = dynamic_cast<Screen::Widget*>(document->child(i)))
+    Screen::ScreenDocument& document = m_session.document();
+    for (std::size_t i = 0; i < document.child_count(); ++i) {
+        if (auto* widget = dynamic_cast<Screen::Widget*>(document.child(i)))
             insert_widget(root, widget);
     }
-    if (Screen::Widget* selected = m_editor.selection())
+    if (Screen::Widget* selected = m_session.selection())
         selection_changed(selected);
 }
 
@@ -251,7 +240,7 @@ Screen::Widget* OutlineWindow::widget_of(HTREEITEM item) const
     if (!SendMessageW(m_tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&data)))
         return nullptr;
     // Items only ever carry widgets of this document, but one may have gone since.
-    return m_editor.document()->live_widget(reinterpret_cast<void*>(data.lParam));
+    return m_session.document().live_widget(reinterpret_cast<void*>(data.lParam));
 }
 
 void OutlineWindow::set_image(HTREEITEM item, int image)
@@ -275,6 +264,10 @@ LRESULT OutlineWindow::window_message(UINT message, WPARAM wparam, LPARAM lparam
                 double_clicked();
             else if (header->code == TVN_KEYDOWN)
                 return key_pressed(reinterpret_cast<const NMTVKEYDOWN*>(lparam)->wVKey) ? 1 : 0;
+            else if (header->code == TVN_BEGINLABELEDITW)
+                return label_edit_allowed(reinterpret_cast<const NMTVDISPINFOW*>(lparam)->item.hItem) ? FALSE : TRUE;
+            else if (header->code == TVN_ENDLABELEDITW)
+                label_edited(*reinterpret_cast<const NMTVDISPINFOW*>(lparam));
             return 0; // the tree's own double-click handling flips the expansion
         }
         if (header->hwndFrom == m_check_box && header->code == NM_CUSTOMDRAW) {
@@ -305,7 +298,7 @@ void OutlineWindow::tree_selection_changed(const NMTREEVIEWW& change)
     if (m_emptying)
         return;
     Screen::Widget* widget = widget_of(change.itemNew.hItem);
-    m_editor.select(widget);
+    m_session.select(widget);
 }
 
 void OutlineWindow::double_clicked()
@@ -323,38 +316,70 @@ void OutlineWindow::double_clicked()
         const UINT state = static_cast<UINT>(SendMessageW(m_tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_EXPANDED));
         visible = !(state & TVIS_EXPANDED);
     }
-    widget->set_visible(visible);
+    if (m_session.attempt([&] { widget->set_visible(visible); }))
+        set_image(item, outline_image(*widget, !visible));
     widget->invalidate();
-    set_image(item, outline_image(*widget, !visible));
 }
 
 bool OutlineWindow::key_pressed(WORD key)
 {
-    // Undo, redo and copy act on the editor from here too; the arrows stay the tree's.
+    if (key == VK_F2 && !(GetKeyState(VK_CONTROL) < 0) && !(GetKeyState(VK_SHIFT) < 0)) {
+        begin_rename();
+        return true;
+    }
+    // The editor's keys act on it from here too; the arrows stay the tree's.
     return m_editor.handle_tool_window_key(key, GetKeyState(VK_CONTROL) < 0, GetKeyState(VK_SHIFT) < 0);
+}
+
+void OutlineWindow::begin_rename()
+{
+    HTREEITEM item = item_of(m_session.selection());
+    if (!item || !m_session.selection())
+        return;
+    SendMessageW(m_tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+    SetFocus(m_tree);
+    SendMessageW(m_tree, TVM_EDITLABELW, 0, reinterpret_cast<LPARAM>(item));
+}
+
+bool OutlineWindow::label_edit_allowed(HTREEITEM item) const
+{
+    return widget_of(item) != nullptr;
+}
+
+void OutlineWindow::label_edited(const NMTVDISPINFOW& edit)
+{
+    // Null text: the edit was cancelled. The item's text follows the widget's name
+    // through the session, so the tree keeps its own text either way.
+    Screen::Widget* widget = widget_of(edit.item.hItem);
+    if (!widget || !edit.item.pszText)
+        return;
+    m_session.rename(*widget, Platform::utf16_to_ansi(std::u16string_view(
+                                  reinterpret_cast<const char16_t*>(edit.item.pszText))));
 }
 
 void OutlineWindow::emphasis_clicked()
 {
     const bool checked = SendMessageW(m_check_box, BM_GETCHECK, 0, 0) == BST_CHECKED;
-    if (checked == Ui::EditorWorkspace::emphasize_selection())
-        return;
-    Ui::EditorWorkspace::set_emphasize_selection(checked);
-    Screen::ScreenDocument* document = m_editor.document();
-    document->set_dim(Ui::EditorWorkspace::selection_dim());
-    Screen::Widget* selected = m_editor.selection();
-    if (document->emphasized() != selected)
-        document->set_emphasized(selected);
-    if (selected)
-        document->invalidate();
+    m_session.set_emphasize_selection(checked);
 }
 
 void OutlineWindow::property_changed(Screen::Widget* widget, int property)
 {
-    if (property != Screen::Property::visible)
+    if (property != Screen::Property::visible && property != Screen::Property::name)
         return;
-    if (HTREEITEM item = item_of(widget))
+    HTREEITEM item = item_of(widget);
+    if (!item)
+        return;
+    if (property == Screen::Property::visible) {
         set_image(item, outline_image(*widget, !widget->is_visible()));
+        return;
+    }
+    const std::u16string text = Platform::ansi_to_utf16(widget->name());
+    TVITEMW data{};
+    data.mask = TVIF_TEXT;
+    data.hItem = item;
+    data.pszText = const_cast<wchar_t*>(wide(text));
+    SendMessageW(m_tree, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&data));
 }
 
 void OutlineWindow::selection_changed(Screen::Widget* widget)

@@ -2,10 +2,12 @@
 // "Outline": the floating tool window with the screen's widget tree. Selecting an item
 // selects its widget in the editor, double-clicking one hides or shows it, and the
 // "Emphasize Selection" box dims everything but the selection; selection and
-// visibility changes made elsewhere come back through the editor observer.
+// visibility changes made elsewhere come back through the editor session. An item's
+// label edit (or F2) renames its widget.
 
+#include "editor/editor_listener.h"
+#include "editor/editor_session.h"
 #include "editor/tool_window.h"
-#include "screen/editor_observer.h"
 
 #include <commctrl.h>
 
@@ -16,21 +18,19 @@ namespace Screen {
 class Widget;
 }
 
-namespace Ui {
-class EditorWorkspace;
-}
-
 namespace Editor {
 
-class OutlineWindow : public ToolWindow {
+class EditorWorkspace;
+
+class OutlineWindow : public ToolWindow, private EditorListener {
 public:
-    // Creates and shows the window without activating it. The editor must outlive it
-    // (the editor's tool windows close with it). The window deletes the object after
-    // its last message.
-    static OutlineWindow* open(Ui::EditorWorkspace& editor);
+    // Creates and shows the window, owned by `owner`, without activating it. The editor
+    // must outlive it (the editor's tool windows close with it). The window deletes the
+    // object after its last message.
+    static OutlineWindow* open(EditorWorkspace& editor, HWND owner);
     ~OutlineWindow() override;
 
-    // This kind's frame for the whole run: first 200 x 300, not placed.
+    // This kind's frame for the whole run: first 200 x 300 DIPs, not placed.
     static RememberedFrame& remembered_frame();
 
     HWND tree() const { return m_tree; }
@@ -39,9 +39,8 @@ public:
     HTREEITEM item_of(const Screen::Widget* widget) const;
     // The live widget `item` carries, or null.
     Screen::Widget* widget_of(HTREEITEM item) const;
-    // The editor loaded its screen again: the tree is built anew from the new document,
-    // which the window listens to from now on.
-    void document_replaced();
+    // Starts editing the selected widget's label, which renames it when the edit ends.
+    void begin_rename();
 
 protected:
     LRESULT window_message(UINT message, WPARAM wparam, LPARAM lparam) override;
@@ -49,8 +48,7 @@ protected:
     void on_resized(int width, int height) override;
 
 private:
-    class Observer;
-    explicit OutlineWindow(Ui::EditorWorkspace& editor);
+    explicit OutlineWindow(EditorWorkspace& editor);
 
     void build(const std::string& screen_name);
     void fill_tree(const std::string& screen_name);
@@ -63,16 +61,23 @@ private:
     void tree_selection_changed(const NMTREEVIEWW& change);
     void double_clicked();
     void emphasis_clicked();
-    // Runs the editor's undo, redo and copy keys; true when the key was one of them.
+    // F2 renames; the editor's keys that need no focus on the screen go to the editor;
+    // true when the key was taken.
     bool key_pressed(WORD key);
-    void property_changed(Screen::Widget* widget, int property);
-    void selection_changed(Screen::Widget* widget);
+    // Whether a label edit may start on `item` (only a widget's), and what its end does.
+    bool label_edit_allowed(HTREEITEM item) const;
+    void label_edited(const NMTVDISPINFOW& edit);
+    void property_changed(Screen::Widget* widget, int property) override;
+    void selection_changed(Screen::Widget* widget) override;
+    // The session's document is a new one: the tree is built anew from it.
+    void document_replaced() override;
 
-    Ui::EditorWorkspace& m_editor;
+    EditorWorkspace& m_editor;
+    EditorSession& m_session;
     HWND m_tree = nullptr;
     HWND m_check_box = nullptr;
     SIZE m_box_size{};
-    std::shared_ptr<Observer> m_observer;
+    EditorSession::Subscription m_subscription;
     HIMAGELIST m_images = nullptr;
     bool m_emptying = false; // the tree's own selection changes then select nothing
 };

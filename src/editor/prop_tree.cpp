@@ -18,6 +18,7 @@ namespace Editor {
 namespace {
 
 constexpr UINT_PTR tree_subclass_id = 1;
+constexpr UINT_PTR editor_subclass_id = 2;
 constexpr int tree_control_id = 1;
 constexpr int editor_control_id = 2;
 
@@ -200,6 +201,7 @@ void PropTree::load_theme()
     m_colours.face_text = system_colour(theme, COLOR_BTNTEXT);
     m_colours.highlight = system_colour(theme, COLOR_HIGHLIGHT);
     m_colours.highlight_text = system_colour(theme, COLOR_HIGHLIGHTTEXT);
+    m_colours.gray_text = system_colour(theme, COLOR_GRAYTEXT);
     m_colours.header_text = header_text_colour(m_colours.face, m_colours.face_text);
 }
 
@@ -277,6 +279,54 @@ GridRow* PropTree::row_of(HTREEITEM item) const
     return reinterpret_cast<GridRow*>(data.lParam);
 }
 
+void PropTree::set_name_column_width(int width)
+{
+    const int client_width = tree_client_width();
+    m_name_width = client_width > 0 ? clamp_name_width(width + splitter_width / 2, client_width, m_indent)
+                                    : std::max(width, splitter_width + m_indent);
+    close_editor();
+    if (m_tree)
+        InvalidateRect(m_tree, nullptr, TRUE);
+}
+
+void PropTree::refresh_rows()
+{
+    for (const std::unique_ptr<GridRow>& row : m_rows)
+        row->refresh();
+    // An open edit shows a value that changed elsewhere (an undo, say), and Escape then
+    // goes back to that; while the edit's own text goes to its row, it is left alone.
+    if (m_editor && !m_editor_is_popup && m_active_row && !m_committing) {
+        const std::u16string& value = m_active_row->value_text();
+        if (window_text(m_editor) != value) {
+            m_setting_text = true;
+            SetWindowTextW(m_editor, wide(value));
+            m_setting_text = false;
+            SendMessageW(m_editor, EM_SETSEL, value.size(), value.size());
+        }
+        m_editor_original = value;
+    }
+    if (m_tree)
+        InvalidateRect(m_tree, nullptr, TRUE);
+}
+
+HTREEITEM PropTree::next_editable_row(HTREEITEM item, bool forward) const
+{
+    if (!item)
+        return nullptr;
+    const UINT step = forward ? TVGN_NEXTVISIBLE : TVGN_PREVIOUSVISIBLE;
+    HTREEITEM end = forward ? TreeView_GetRoot(m_tree) : TreeView_GetLastVisible(m_tree);
+    HTREEITEM candidate = item;
+    for (;;) {
+        HTREEITEM next = TreeView_GetNextItem(m_tree, candidate, step);
+        candidate = next ? next : end;
+        if (!candidate || candidate == item)
+            return nullptr;
+        const GridRow* row = row_of(candidate);
+        if (row && row->editable() && !row->read_only())
+            return candidate;
+    }
+}
+
 void PropTree::clear()
 {
     close_editor();
@@ -321,6 +371,36 @@ void PropTree::close_editor()
         row->repaint();
 }
 
+void PropTree::finish_editor()
+{
+    GridRow* row = m_editor && !m_editor_is_popup ? m_active_row : nullptr;
+    std::u16string text;
+    if (row)
+        text = window_text(m_editor);
+    const bool pending = row && !row->commits_live() && text != m_editor_original;
+    close_editor();
+    // After closing: the commit tells the rows, and the edit is no longer theirs to follow.
+    if (pending)
+        row->commit(text);
+}
+
+void PropTree::cancel_editor()
+{
+    GridRow* row = m_editor && !m_editor_is_popup ? m_active_row : nullptr;
+    const std::u16string typed = row ? window_text(m_editor) : std::u16string();
+    const std::u16string original = m_editor_original;
+    const std::uint64_t run = m_edit_run;
+    close_editor();
+    if (!row || !row->commits_live() || typed == original)
+        return;
+    // The step of the keystrokes goes, putting back the very values they replaced; where
+    // there is none to take (the grid on its own), the old text is committed again.
+    if (m_revert_handler && m_revert_handler(run))
+        return;
+    const Screen::EditRun edits(run);
+    row->commit(original);
+}
+
 bool PropTree::editor_rectangle(HTREEITEM item, const GridRow& row, RECT& rectangle) const
 {
     RECT line{};
@@ -347,6 +427,10 @@ void PropTree::open_text_editor(GridRow* row, HTREEITEM item)
     if (!edit)
         App::throw_last_error("CreateWindowEx");
     SetWindowTheme(edit, L"explorer", nullptr);
+    if (!SetWindowSubclass(edit, editor_procedure, editor_subclass_id, reinterpret_cast<DWORD_PTR>(this))) {
+        DestroyWindow(edit);
+        App::throw_last_error("SetWindowSubclass");
+    }
     SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
     // Its text starts exactly where the drawn value text does.
     SendMessageW(edit, EM_SETMARGINS, EC_LEFTMARGIN, MAKELPARAM(0, 0));
@@ -354,6 +438,7 @@ void PropTree::open_text_editor(GridRow* row, HTREEITEM item)
     m_active_row = row;
     m_editor_is_popup = false;
     m_edit_run = Screen::EditRun::next_id();
+    m_editor_original = row->value_text();
     ShowWindow(edit, SW_SHOWNA);
 }
 
@@ -412,7 +497,7 @@ void PropTree::on_selection_changed(HTREEITEM item)
 {
     if (m_clearing)
         return;
-    close_editor();
+    finish_editor();
     GridRow* row = row_of(item);
     if (row && row->editable())
         open_text_editor(row, item);
@@ -422,14 +507,42 @@ void PropTree::on_editor_command(WPARAM wparam)
 {
     switch (HIWORD(wparam)) {
     case EN_CHANGE:
-        if (m_active_row) {
+        if (m_active_row && m_active_row->commits_live() && !m_setting_text) {
             const Screen::EditRun run(m_edit_run);
+            struct Committing {
+                bool& flag;
+                explicit Committing(bool& flag) : flag(flag) { flag = true; }
+                ~Committing() { flag = false; }
+            } committing(m_committing);
             m_active_row->commit(window_text(m_editor));
         }
         break;
     case EN_KILLFOCUS:
-        close_editor();
+        finish_editor();
         break;
+    }
+}
+
+void PropTree::on_editor_key(WPARAM key)
+{
+    HTREEITEM item = m_active_row ? m_active_row->item() : nullptr;
+    if (key == VK_ESCAPE)
+        cancel_editor();
+    else
+        finish_editor();
+    if (m_tree)
+        SetFocus(m_tree);
+    if (key != VK_TAB || !m_tree)
+        return;
+    // The row may have gone with the commit (a grid rebuilt): then the tab goes nowhere.
+    if (!item || !row_of(item))
+        return;
+    if (HTREEITEM next = next_editable_row(item, GetKeyState(VK_SHIFT) >= 0)) {
+        TreeView_SelectItem(m_tree, next);
+        if (m_editor && !m_editor_is_popup) {
+            SetFocus(m_editor);
+            SendMessageW(m_editor, EM_SETSEL, 0, -1);
+        }
     }
 }
 
@@ -619,6 +732,32 @@ LRESULT CALLBACK PropTree::owner_procedure(HWND hwnd, UINT message, WPARAM wpara
     return DefSubclassProc(hwnd, message, wparam, lparam);
 }
 
+LRESULT CALLBACK PropTree::editor_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id,
+                                            DWORD_PTR data)
+{
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(hwnd, editor_procedure, id);
+        return DefSubclassProc(hwnd, message, wparam, lparam);
+    }
+    // Only the open edit: hidden ones wait for their destruction.
+    auto* grid = reinterpret_cast<PropTree*>(data);
+    if (hwnd == grid->m_editor) {
+        const bool ends = wparam == VK_RETURN || wparam == VK_ESCAPE || wparam == VK_TAB;
+        if (message == WM_KEYDOWN && ends) {
+            try {
+                grid->on_editor_key(wparam);
+            } catch (const std::exception& failure) {
+                App::report_window_error(grid->m_hwnd, failure);
+            }
+            return 0;
+        }
+    }
+    // Their characters would only beep.
+    if (message == WM_CHAR && (wparam == L'\r' || wparam == 0x1B || wparam == L'\t'))
+        return 0;
+    return DefSubclassProc(hwnd, message, wparam, lparam);
+}
+
 bool PropTree::on_tree_message(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result)
 {
     switch (message) {
@@ -655,7 +794,7 @@ bool PropTree::on_tree_message(UINT message, WPARAM wparam, LPARAM lparam, LRESU
     case WM_MOUSEWHEEL:
     case WM_MOUSEHWHEEL:
         // The edit would stay where it is while its row moves away.
-        close_editor();
+        finish_editor();
         return false;
     case WM_COMMAND:
         if (LOWORD(wparam) != editor_control_id)
@@ -905,11 +1044,13 @@ void PropTree::draw_item_value(const NMTVCUSTOMDRAW& draw, const GridRow* row)
         constexpr DWORD flags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_LEFT;
         SelectObject(dc, m_font);
         if (HTHEME theme = m_tree_theme.get(); theme && !header) {
-            DrawThemeText(theme, dc, TVP_TREEITEM, TREIS_NORMAL, wide(value), static_cast<int>(value.size()), flags, 0,
-                          &text);
+            DrawThemeText(theme, dc, TVP_TREEITEM, row->read_only() ? TREIS_DISABLED : TREIS_NORMAL, wide(value),
+                          static_cast<int>(value.size()), flags, 0, &text);
         } else {
             SetBkMode(dc, TRANSPARENT);
-            SetTextColor(dc, header ? m_colours.header_text : m_colours.window_text);
+            SetTextColor(dc, header            ? m_colours.header_text
+                             : row->read_only() ? m_colours.gray_text
+                                                : m_colours.window_text);
             DrawTextW(dc, wide(value), static_cast<int>(value.size()), &text, flags);
         }
     }

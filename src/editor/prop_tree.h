@@ -46,14 +46,33 @@ public:
 
     // Hides the open editor or popup and destroys it later, from the message loop. A
     // docked side window that a row's button returned is not the grid's, and stays.
+    // Text typed into a row that does not commit live is dropped.
     void close_editor();
+    // Ends the open text edit as the user does: what a row that does not commit live
+    // was given is committed, then the editor closes.
+    void finish_editor();
+    // Ends it as Escape does: the row goes back to the value it had when the editor
+    // opened, with no undo step left behind, and the editor closes.
+    void cancel_editor();
     GridRow* active_row() const { return m_active_row; }
     HWND editor_window() const { return m_editor; }
 
+    // Every row reads its value again (the shown widget changed elsewhere), and an open
+    // text editor shows its row's new value.
+    void refresh_rows();
+
     // Asked first about every key pressed in the tree; true when it took the key.
     void set_key_handler(std::function<bool(UINT key)> handler) { m_key_handler = std::move(handler); }
+    // Asked to take back the undo step of an editor's keystrokes (its run) on Escape;
+    // true when it did.
+    void set_revert_handler(std::function<bool(std::uint64_t run)> handler) { m_revert_handler = std::move(handler); }
+
+    // The next (or previous) row from `item` down (or up) the visible rows that opens a
+    // text editor, wrapping around; null when there is none but `item` itself.
+    HTREEITEM next_editable_row(HTREEITEM item, bool forward) const;
 
     int name_column_width() const { return m_name_width; }
+    void set_name_column_width(int width);
     int button_width() const { return m_button_width; }
     static constexpr int splitter_width = 5;
     // The blended colour of header texts: 0.7/0.3, 0.75/0.25, 0.8/0.2 of face and text
@@ -87,6 +106,7 @@ private:
         COLORREF face_text = 0;
         COLORREF highlight = 0;
         COLORREF highlight_text = 0;
+        COLORREF gray_text = 0;
         COLORREF header_text = 0;
     };
 
@@ -112,6 +132,8 @@ private:
     bool on_double_click(int x, int y);
     bool on_set_cursor();
     void on_editor_command(WPARAM wparam);
+    // Enter, Escape, Tab and Shift+Tab in the open text editor.
+    void on_editor_key(WPARAM key);
     void on_popup_command(WPARAM wparam);
 
     void open_text_editor(GridRow* row, HTREEITEM item);
@@ -137,6 +159,8 @@ private:
                                            DWORD_PTR data);
     static LRESULT CALLBACK owner_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id,
                                             DWORD_PTR data);
+    static LRESULT CALLBACK editor_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id,
+                                             DWORD_PTR data);
 
     HWND m_tree = nullptr;
     HFONT m_font = nullptr; // the tree's
@@ -155,7 +179,11 @@ private:
     HWND m_editor = nullptr;
     bool m_editor_is_popup = false;
     std::function<bool(UINT key)> m_key_handler;
+    std::function<bool(std::uint64_t run)> m_revert_handler;
     std::uint64_t m_edit_run = 0; // the open text editor's keystrokes are one undo step
+    std::u16string m_editor_original; // the row's value when the editor opened (or last changed elsewhere)
+    bool m_committing = false;   // the open editor's text is going to its row
+    bool m_setting_text = false; // the grid itself is changing the editor's text
     HWND m_owner = nullptr; // subclassed for the popup's notifications
 
     HTREEITEM m_hot_item = nullptr;     // under the pointer, in the button strip

@@ -1,5 +1,6 @@
 #include "editor/properties_window.h"
 
+#include "editor/editor_workspace.h"
 #include "editor/prop_tree.h"
 #include "editor/ucs_choice.h"
 #include "editor/widget_rows.h"
@@ -7,7 +8,6 @@
 #include "screen/screen_document.h"
 #include "screen/widget.h"
 #include "platform/text_encoding.h"
-#include "ui/editor_workspace.h"
 
 #include <algorithm>
 
@@ -15,28 +15,8 @@ namespace Editor {
 namespace {
 
 constexpr wchar_t class_name[] = L"Properties";
-// The chooser's width when it docks.
-constexpr int chooser_width = 320;
-
-// A row that keeps what is typed and changes nothing else.
-std::unique_ptr<GridRow> plain_row(RowButton button, const std::u16string& value)
-{
-    auto row = std::make_unique<GridRow>(button, true);
-    row->set_value_text(value);
-    return row;
-}
 
 } // namespace
-
-class PropertiesWindow::Observer : public Screen::EditorObserver {
-public:
-    explicit Observer(PropertiesWindow& window) : m_window(window) {}
-    void property_changed(Screen::Widget*, int) override {}
-    void selection_changed(Screen::Widget* widget) override { m_window.show_widget(widget); }
-
-private:
-    PropertiesWindow& m_window;
-};
 
 RememberedFrame& PropertiesWindow::remembered_frame()
 {
@@ -44,17 +24,20 @@ RememberedFrame& PropertiesWindow::remembered_frame()
     return frame;
 }
 
-PropertiesWindow::PropertiesWindow(Ui::EditorWorkspace& editor) : ToolWindow(remembered_frame()), m_editor(editor) {}
+PropertiesWindow::PropertiesWindow(EditorWorkspace& editor)
+    : ToolWindow(remembered_frame()), m_editor(editor), m_session(editor.session())
+{
+}
 
 PropertiesWindow::~PropertiesWindow()
 {
-    m_observer.reset();
+    m_subscription.reset();
 }
 
-PropertiesWindow* PropertiesWindow::open(Ui::EditorWorkspace& editor)
+PropertiesWindow* PropertiesWindow::open(EditorWorkspace& editor, HWND owner)
 {
     auto window = std::unique_ptr<PropertiesWindow>(new PropertiesWindow(editor));
-    window->create_floating(L"Properties", 0.85f);
+    window->create_floating(L"Properties", 0.85f, owner);
     window->build();
     return window.release();
 }
@@ -70,23 +53,24 @@ void PropertiesWindow::build()
 {
     const SIZE client = client_size(m_hwnd);
     m_grid = PropTree::create(m_hwnd, 0, 0, client.cx, client.cy);
+    m_grid->set_name_column_width(pixels(static_cast<float>(m_grid->name_column_width())));
     m_grid->set_key_handler([this](UINT key) {
         return m_editor.handle_tool_window_key(key, GetKeyState(VK_CONTROL) < 0, GetKeyState(VK_SHIFT) < 0);
     });
-    show_widget(m_editor.selection());
-    m_observer = std::make_shared<Observer>(*this);
-    m_editor.add_observer(m_observer);
-    m_editor.document()->add_observer(m_observer);
-}
-
-void PropertiesWindow::document_replaced()
-{
-    m_editor.document()->add_observer(m_observer);
+    m_grid->set_revert_handler([this](std::uint64_t run) { return m_session.revert_run(run); });
+    show_widget(m_session.selection());
+    m_subscription = m_session.subscribe(*this);
 }
 
 Screen::Widget* PropertiesWindow::widget() const
 {
-    return m_editor.document()->live_widget(m_widget);
+    return m_session.document().live_widget(m_widget);
+}
+
+void PropertiesWindow::property_changed(Screen::Widget* widget, int)
+{
+    if (widget && widget == PropertiesWindow::widget())
+        m_grid->refresh_rows();
 }
 
 void PropertiesWindow::show_widget(Screen::Widget* widget)
@@ -102,10 +86,7 @@ void PropertiesWindow::show_widget(Screen::Widget* widget)
     HTREEITEM group = m_grid->insert_group(u"Widget");
     m_grid->insert_row(group, u"Tooltip Text", std::make_unique<TextRow>(*widget, TextRow::Field::tooltip,
                                                                         [this](TextRow& row) { return open_chooser(row); }));
-    Screen::Widget* tooltip_widget = widget->tooltip_widget();
-    m_grid->insert_row(group, u"Tooltip Widget",
-                       plain_row(RowButton::drop_down,
-                                 tooltip_widget ? Platform::ansi_to_utf16(tooltip_widget->name()) : std::u16string()));
+    m_grid->insert_row(group, u"Tooltip Widget", std::make_unique<TooltipWidgetRow>(m_session, *widget));
     m_grid->insert_row(group, u"Text", std::make_unique<TextRow>(*widget, TextRow::Field::text,
                                                                 [this](TextRow& row) { return open_chooser(row); }));
     HTREEITEM rectangle = m_grid->insert_row(group, u"Rectangle", std::make_unique<RectangleRow>(*widget));
@@ -117,10 +98,9 @@ void PropertiesWindow::show_widget(Screen::Widget* widget)
     if (auto* button = dynamic_cast<Screen::ButtonWidget*>(widget))
         m_grid->insert_row(group, u"Preview State", std::make_unique<PreviewStateRow>(*button));
     m_grid->insert_row(group, u"Display", std::make_unique<DisplayRow>(*widget));
-    m_grid->insert_row(group, u"Name", plain_row(RowButton::none, Platform::ansi_to_utf16(widget->name())));
+    m_grid->insert_row(group, u"Name", std::make_unique<NameRow>(m_session, *widget));
     m_grid->insert_row(group, u"Type",
-                       plain_row(RowButton::drop_down, widget->type() ? Platform::ansi_to_utf16(*widget->type())
-                                                                      : std::u16string()));
+                       read_only_row(widget->type() ? Platform::ansi_to_utf16(*widget->type()) : std::u16string()));
     m_grid->expand(group, true);
     m_grid->expand(rectangle, false);
     ShowWindow(m_hwnd, SW_SHOWNOACTIVATE);
@@ -128,7 +108,7 @@ void PropertiesWindow::show_widget(Screen::Widget* widget)
 
 HWND PropertiesWindow::open_chooser(TextRow& row)
 {
-    const Mod::LoadedMod* mod = m_editor.document()->mod();
+    const Mod::LoadedMod* mod = m_session.document().mod();
     if (!mod)
         return nullptr;
     // The button of the row whose chooser is open closes it again.
@@ -137,7 +117,7 @@ HWND PropertiesWindow::open_chooser(TextRow& row)
         return nullptr;
     }
     const SIZE client = client_size(m_hwnd);
-    UcsChoice* chooser = UcsChoice::create(m_hwnd, *mod, client.cx, 0, chooser_width, client.cy);
+    UcsChoice* chooser = UcsChoice::create(m_hwnd, *mod, client.cx, 0, pixels(chooser_width), client.cy);
     // Picks go to the row of the same name in whatever the grid shows by then.
     const bool tooltip = m_grid->row(u"Tooltip Text") == &row;
     chooser->set_pick_callback([this, tooltip](const std::u16string& reference) {

@@ -1,10 +1,12 @@
 #pragma once
 // "Properties": the floating tool window with the selected widget's property grid. It
 // is hidden while nothing is selected, and hosts the string chooser docked at its right
-// edge when a text row's button opens it.
+// edge when a text row's button opens it. It follows the editor session: the grid's rows
+// read their values again whenever the shown widget changes.
 
+#include "editor/editor_listener.h"
+#include "editor/editor_session.h"
 #include "editor/tool_window.h"
-#include "screen/editor_observer.h"
 
 #include <memory>
 #include <optional>
@@ -13,31 +15,28 @@ namespace Screen {
 class Widget;
 }
 
-namespace Ui {
-class EditorWorkspace;
-}
-
 namespace Editor {
 
+class EditorWorkspace;
 class PropTree;
 class TextRow;
 class UcsChoice;
 
-class PropertiesWindow : public ToolWindow {
+class PropertiesWindow : public ToolWindow, private EditorListener {
 public:
-    // Creates the window; shows it when a widget is selected. The editor must outlive
-    // it. The window deletes the object after its last message.
-    static PropertiesWindow* open(Ui::EditorWorkspace& editor);
+    // Creates the window, owned by `owner`; shows it when a widget is selected. The
+    // editor must outlive it. The window deletes the object after its last message.
+    static PropertiesWindow* open(EditorWorkspace& editor, HWND owner);
     ~PropertiesWindow() override;
 
-    // This kind's frame for the whole run: first 250 x 300, not placed.
+    // This kind's frame for the whole run: first 250 x 300 DIPs, not placed.
     static RememberedFrame& remembered_frame();
+    // The docked chooser's width, in DIPs.
+    static constexpr int chooser_width = 320;
 
     // Rebuilds the grid for `widget`; shows the window (without activating, moving or
     // resizing it) for a widget, hides it for none.
     void show_widget(Screen::Widget* widget);
-    // The editor loaded its screen again: listens to the new document.
-    void document_replaced();
     // Docks `window` (a child of this one) at the right edge, replacing the one docked
     // before, and widens the window by its width; null undocks. A window widened past
     // the screen's edge moves left until the chooser goes.
@@ -52,19 +51,23 @@ protected:
     LRESULT window_message(UINT message, WPARAM wparam, LPARAM lparam) override;
     void describe_class(WNDCLASSEXW& description) override;
     void on_resized(int width, int height) override;
+    int own_client_width(int width) const override { return width - m_docked_width; }
 
 private:
-    class Observer;
-    explicit PropertiesWindow(Ui::EditorWorkspace& editor);
+    explicit PropertiesWindow(EditorWorkspace& editor);
+
+    void property_changed(Screen::Widget* widget, int property) override;
+    void selection_changed(Screen::Widget* widget) override { show_widget(widget); }
 
     void build();
     HWND open_chooser(TextRow& row);
     // Widens (or narrows) the window by `delta` client pixels, its position unchanged.
     void widen(int delta);
 
-    Ui::EditorWorkspace& m_editor;
+    EditorWorkspace& m_editor;
+    EditorSession& m_session;
     PropTree* m_grid = nullptr; // a child window: deletes itself with its window
-    std::shared_ptr<Observer> m_observer;
+    EditorSession::Subscription m_subscription;
     Screen::Widget* m_widget = nullptr;
     HWND m_docked = nullptr;
     int m_docked_width = 0;

@@ -1,13 +1,18 @@
 #include "editor/tool_window.h"
 
 #include "app/mouse_entry_tracker.h"
+#include "gfx/dip_conversion.h"
 #include "platform/wine_host.h"
+
+#include <cmath>
 
 namespace Editor {
 namespace {
 
 constexpr DWORD floating_ex_style = WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE | WS_EX_TOPMOST;
-constexpr DWORD floating_style = WS_POPUP | WS_CAPTION | WS_THICKFRAME;
+// With the system menu for the caption's close box: a closed tool window comes back by
+// the tool strip's button or F4.
+constexpr DWORD floating_style = WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_SYSMENU;
 
 // Wine (8, on X without a compositor) leaves a window made after a Direct2D window has
 // presented black wherever it lies over that window. There the tool windows go into
@@ -38,22 +43,42 @@ SIZE client_size(HWND hwnd)
     return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
-void ToolWindow::create_floating(const wchar_t* title, float fraction)
+float display_dpi()
 {
+    // The process is aware of the system's DPI: every window has that one.
+    float dpi = Gfx::dips_per_inch;
+    if (HDC screen = GetDC(nullptr)) {
+        const int logical = GetDeviceCaps(screen, LOGPIXELSX);
+        ReleaseDC(nullptr, screen);
+        if (logical > 0)
+            dpi = static_cast<float>(logical);
+    }
+    return dpi;
+}
+
+int ToolWindow::pixels(float dips) const
+{
+    return Gfx::pixels_from_dips(dips, m_dpi);
+}
+
+void ToolWindow::create_floating(const wchar_t* title, float fraction, HWND owner)
+{
+    m_dpi = display_dpi();
+    const int width = pixels(static_cast<float>(m_frame->width));
+    const int height = pixels(static_cast<float>(m_frame->height));
     if (m_frame->x == unplaced) {
         RECT active{};
-        HWND owner = GetActiveWindow();
-        if (owner && GetWindowRect(owner, &active)) {
+        HWND over = owner ? owner : GetActiveWindow();
+        if (over && GetWindowRect(over, &active)) {
             RECT area = active;
-            if (beside_under_wine(active, m_frame->width, area))
+            if (beside_under_wine(active, width, area))
                 fraction = fraction < 0.5f ? 0.0f : 1.0f;
-            const WindowPosition at = place_over(area.left, area.top, area.right, area.bottom, m_frame->width,
-                                                 m_frame->height, fraction);
+            const WindowPosition at = place_over(area.left, area.top, area.right, area.bottom, width, height, fraction);
             m_frame->x = at.x;
             m_frame->y = at.y;
         }
     }
-    create(m_frame->width, floating_ex_style, title, floating_style, m_frame->x, m_frame->y, m_frame->height, nullptr);
+    create(width, floating_ex_style, title, floating_style, m_frame->x, m_frame->y, height, owner);
     SetLayeredWindowAttributes(m_hwnd, 0, resting_alpha, LWA_ALPHA);
     InvalidateRect(m_hwnd, nullptr, TRUE);
 }
@@ -80,8 +105,9 @@ LRESULT ToolWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam)
         }
         if (!(position->flags & SWP_NOSIZE)) {
             const SIZE size = client_size(m_hwnd);
-            m_frame->width = size.cx;
-            m_frame->height = size.cy;
+            m_frame->width = static_cast<std::int32_t>(
+                std::lround(Gfx::dips_from_pixels(own_client_width(size.cx), m_dpi)));
+            m_frame->height = static_cast<std::int32_t>(std::lround(Gfx::dips_from_pixels(size.cy, m_dpi)));
             on_resized(size.cx, size.cy);
         }
         return 0;

@@ -9,7 +9,8 @@ namespace Editor {
 // CW_USEDEFAULT, spelt without Windows headers: "not placed yet".
 constexpr std::int32_t unplaced = static_cast<std::int32_t>(0x80000000u);
 
-// Position and client size; x is `unplaced` until the window is first placed.
+// Position (device pixels of the screen) and client size (DIPs); x is `unplaced` until
+// the window is first placed.
 struct RememberedFrame {
     std::int32_t x = unplaced;
     std::int32_t y = unplaced;

@@ -1,48 +1,21 @@
 #include "editor/widget_rows.h"
 
+#include "editor/editor_session.h"
 #include "platform/text_encoding.h"
 #include "screen/button_widgets.h"
 #include "screen/screen_document.h"
 #include "screen/widget.h"
 
+#include <algorithm>
 #include <iterator>
 
 namespace Editor {
 
-class WidgetBinding::Listener : public Screen::EditorObserver {
-public:
-    Listener(Screen::Widget* widget, int property, std::function<void()> refresh)
-        : m_widget(widget), m_property(property), m_refresh(std::move(refresh))
-    {
-    }
-    void property_changed(Screen::Widget* widget, int property) override
-    {
-        if (widget == m_widget && property == m_property)
-            m_refresh();
-    }
-    void selection_changed(Screen::Widget*) override {}
-
-private:
-    Screen::Widget* m_widget;
-    int m_property;
-    std::function<void()> m_refresh;
-};
-
-WidgetBinding::WidgetBinding(Screen::Widget& widget, GridRow& row, int property, std::function<void()> refresh)
-    : m_widget(&widget)
-{
-    if (property != 0) {
-        m_listener = std::make_shared<Listener>(&widget, property, [&row, refresh = std::move(refresh)] {
-            refresh();
-            row.repaint();
-        });
-        widget.screen()->add_observer(m_listener);
-    }
-}
+WidgetBinding::WidgetBinding(Screen::Widget& widget) : m_widget(&widget), m_screen(widget.screen()) {}
 
 Screen::Widget* WidgetBinding::widget() const
 {
-    return m_widget->screen()->live_widget(m_widget);
+    return m_screen->live_widget(m_widget);
 }
 
 RectangleValue rectangle_of(const Screen::Widget& widget)
@@ -55,11 +28,47 @@ void set_rectangle(Screen::Widget& widget, const RectangleValue& r)
     widget.set_bounds(r.x, r.y, r.width, r.height);
 }
 
+std::unique_ptr<GridRow> read_only_row(const std::u16string& value)
+{
+    class ReadOnlyRow : public GridRow {
+    public:
+        explicit ReadOnlyRow(const std::u16string& value)
+        {
+            m_read_only = true;
+            m_value_text = value;
+        }
+    };
+    return std::make_unique<ReadOnlyRow>(value);
+}
+
+// Name
+
+NameRow::NameRow(EditorSession& session, Screen::Widget& widget)
+    : GridRow(RowButton::none, true), m_session(session), m_binding(widget)
+{
+    m_commits_live = false;
+    refresh();
+}
+
+void NameRow::refresh()
+{
+    if (Screen::Widget* widget = m_binding.widget())
+        m_value_text = Platform::ansi_to_utf16(widget->name());
+}
+
+void NameRow::commit(const std::u16string& text)
+{
+    if (Screen::Widget* widget = m_binding.widget())
+        m_session.rename(*widget, Platform::utf16_to_ansi(text));
+    // Renamed or refused, the row shows the name the widget has.
+    refresh();
+    repaint();
+}
+
 // Display
 
 DisplayRow::DisplayRow(Screen::Widget& widget)
-    : ChoiceRow({u"Hidden", u"Visible"}, widget.is_visible() ? 1 : 0),
-      m_binding(widget, *this, Screen::Property::visible, [this] { refresh(); })
+    : ChoiceRow({u"Hidden", u"Visible"}, widget.is_visible() ? 1 : 0), m_binding(widget)
 {
     m_button = RowButton::drop_down;
 }
@@ -104,7 +113,7 @@ constexpr std::size_t button_preview_entries = 5;
 } // namespace
 
 PreviewStateRow::PreviewStateRow(Screen::ButtonWidget& widget)
-    : ChoiceRow({}, -1), m_binding(widget, *this, 0, nullptr),
+    : ChoiceRow({}, -1), m_binding(widget),
       m_toggle(dynamic_cast<Screen::ToggleWidget*>(&widget) != nullptr)
 {
     m_button = RowButton::drop_down;
@@ -143,8 +152,7 @@ void PreviewStateRow::on_chosen(int index)
 
 // Style
 
-StyleRow::StyleRow(Screen::Widget& widget)
-    : ChoiceRow({}, -1), m_binding(widget, *this, Screen::Property::style, [this] { refresh(); })
+StyleRow::StyleRow(Screen::Widget& widget) : ChoiceRow({}, -1), m_binding(widget)
 {
     m_button = RowButton::drop_down;
     refresh();
@@ -185,8 +193,7 @@ void StyleRow::on_chosen(int index)
 
 // Rectangle
 
-RectangleRow::RectangleRow(Screen::Widget& widget)
-    : GridRow(RowButton::none, true), m_binding(widget, *this, Screen::Property::rectangle, [this] { refresh(); })
+RectangleRow::RectangleRow(Screen::Widget& widget) : GridRow(RowButton::none, true), m_binding(widget)
 {
     refresh();
 }
@@ -206,8 +213,7 @@ void RectangleRow::commit(const std::u16string& text)
 // X, Y
 
 PositionRow::PositionRow(Screen::Widget& widget, int component)
-    : GridRow(RowButton::none, true), m_binding(widget, *this, Screen::Property::rectangle, [this] { refresh(); }),
-      m_component(component)
+    : GridRow(RowButton::none, true), m_binding(widget), m_component(component)
 {
     refresh();
 }
@@ -242,8 +248,7 @@ float size_component(const Screen::Widget& widget, int component)
 } // namespace
 
 SizeRow::SizeRow(Screen::Widget& widget, int component)
-    : ChoiceRow({}, -1, true), m_binding(widget, *this, Screen::Property::rectangle, [this] { refresh(); }),
-      m_component(component)
+    : ChoiceRow({}, -1, true), m_binding(widget), m_component(component)
 {
     m_button = RowButton::drop_down;
     refresh();
@@ -293,10 +298,8 @@ void SizeRow::commit(const std::u16string& text)
 // Text, Tooltip Text
 
 TextRow::TextRow(Screen::Widget& widget, Field field, ChooserOpener open_chooser)
-    : GridRow(RowButton::side_panel, true),
-      m_binding(widget, *this, field == Field::text ? Screen::Property::text : Screen::Property::tooltip_text,
-                [this] { refresh(); }),
-      m_field(field), m_open_chooser(std::move(open_chooser))
+    : GridRow(RowButton::side_panel, true), m_binding(widget), m_field(field),
+      m_open_chooser(std::move(open_chooser))
 {
     refresh();
 }
@@ -328,6 +331,51 @@ void TextRow::commit(const std::u16string& text)
         widget->set_text(narrow);
     else
         widget->set_tooltip(narrow);
+}
+
+// Tooltip Widget
+
+TooltipWidgetRow::TooltipWidgetRow(EditorSession& session, Screen::Widget& widget)
+    : ChoiceRow({}, -1), m_session(session), m_binding(widget)
+{
+    m_button = RowButton::drop_down;
+    refresh();
+}
+
+void TooltipWidgetRow::refresh()
+{
+    if (Screen::Widget* widget = m_binding.widget())
+        m_value_text = widget->tooltip_name() ? Platform::ansi_to_utf16(*widget->tooltip_name()) : std::u16string();
+}
+
+void TooltipWidgetRow::fill_entries()
+{
+    Screen::Widget* widget = m_binding.widget();
+    if (!widget)
+        return;
+    m_names = m_session.tooltip_widget_names();
+    // A name the script gave that is no tooltip widget's stays choosable as it is.
+    const std::optional<std::string>& current = widget->tooltip_name();
+    if (current && std::find(m_names.begin(), m_names.end(), *current) == m_names.end())
+        m_names.push_back(*current);
+    std::vector<std::u16string> entries{u"(None)"};
+    int selected = 0;
+    for (const std::string& name : m_names) {
+        if (current && name == *current)
+            selected = static_cast<int>(entries.size());
+        entries.push_back(Platform::ansi_to_utf16(name));
+    }
+    set_entries(std::move(entries), selected);
+    refresh();
+}
+
+void TooltipWidgetRow::on_chosen(int index)
+{
+    Screen::Widget* widget = m_binding.widget();
+    if (!widget || index < 0 || static_cast<std::size_t>(index) > m_names.size())
+        return;
+    m_session.set_tooltip_widget(*widget, index == 0 ? std::string() : m_names[static_cast<std::size_t>(index) - 1]);
+    refresh();
 }
 
 } // namespace Editor

@@ -1,13 +1,12 @@
 #pragma once
 // The property grid's rows for one widget: each reads its value from the widget and
-// writes what the user enters through the widget's setters, which write the widget's
-// table and tell the editor's observers. Rows that follow a property listen for it and
-// refresh their value text when it changes, whoever changed it.
+// writes what the user enters through the widget's setters (or the editor session's
+// commands), which write the widget's table and tell the session. The grid refreshes
+// every row when the widget changes, whoever changed it.
 
 #include "editor/choice_row.h"
 #include "editor/grid_row.h"
 #include "editor/value_text.h"
-#include "screen/editor_observer.h"
 
 #include <functional>
 #include <memory>
@@ -15,36 +14,53 @@
 #include <vector>
 
 namespace Screen {
-class Widget;
 class ButtonWidget;
+class ScreenDocument;
+class Widget;
 } // namespace Screen
 
 namespace Editor {
 
-// What a row of a widget shares: the widget (checked to be alive before each use) and
-// the listener that refreshes the row when the widget's property changes.
+class EditorSession;
+
+// The widget of a row, checked to be alive before each use.
 class WidgetBinding {
 public:
-    WidgetBinding(Screen::Widget& widget, GridRow& row, int property, std::function<void()> refresh);
+    explicit WidgetBinding(Screen::Widget& widget);
     // The widget while it lives, else null.
     Screen::Widget* widget() const;
 
 private:
-    class Listener;
     Screen::Widget* m_widget;
-    std::shared_ptr<Listener> m_listener;
+    Screen::ScreenDocument* m_screen; // asked, since the widget may be gone
+};
+
+// A row that shows `value` and takes no input: drawn faded, no editor ("Type").
+std::unique_ptr<GridRow> read_only_row(const std::u16string& value);
+
+// "Name": typed text renames the widget once the edit is done (a name refused leaves
+// the old one, and the status says why).
+class NameRow : public GridRow {
+public:
+    NameRow(EditorSession& session, Screen::Widget& widget);
+    void commit(const std::u16string& text) override;
+    void refresh() override;
+
+private:
+    EditorSession& m_session;
+    WidgetBinding m_binding;
 };
 
 // "Display": "Hidden" or "Visible"; choosing sets the widget's visibility.
 class DisplayRow : public ChoiceRow {
 public:
     explicit DisplayRow(Screen::Widget& widget);
+    void refresh() override;
 
 protected:
     void on_chosen(int index) override;
 
 private:
-    void refresh();
     WidgetBinding m_binding;
 };
 
@@ -70,13 +86,13 @@ private:
 class StyleRow : public ChoiceRow {
 public:
     explicit StyleRow(Screen::Widget& widget);
+    void refresh() override;
 
 protected:
     void fill_entries() override;
     void on_chosen(int index) override;
 
 private:
-    void refresh();
     WidgetBinding m_binding;
     std::vector<Screen::StyleName> m_styles; // in the order of the entries
 };
@@ -86,9 +102,9 @@ class RectangleRow : public GridRow {
 public:
     explicit RectangleRow(Screen::Widget& widget);
     void commit(const std::u16string& text) override;
+    void refresh() override;
 
 private:
-    void refresh();
     WidgetBinding m_binding;
 };
 
@@ -101,9 +117,9 @@ class PositionRow : public GridRow {
 public:
     PositionRow(Screen::Widget& widget, int component);
     void commit(const std::u16string& text) override;
+    void refresh() override;
 
 private:
-    void refresh();
     WidgetBinding m_binding;
     int m_component;
 };
@@ -114,13 +130,13 @@ class SizeRow : public ChoiceRow {
 public:
     SizeRow(Screen::Widget& widget, int component);
     void commit(const std::u16string& text) override;
+    void refresh() override;
 
 protected:
     void fill_entries() override;
     void on_chosen(int index) override;
 
 private:
-    void refresh();
     WidgetBinding m_binding;
     int m_component;
 };
@@ -134,12 +150,29 @@ public:
     TextRow(Screen::Widget& widget, Field field, ChooserOpener open_chooser);
     HWND open_popup(HWND tree) override;
     void commit(const std::u16string& text) override;
+    void refresh() override;
 
 private:
-    void refresh();
     WidgetBinding m_binding;
     Field m_field;
     ChooserOpener m_open_chooser;
+};
+
+// "Tooltip Widget": the name of the widget's tooltip widget (empty for none); its list
+// holds "(None)" and the screen's tooltip widgets, and choosing one is an edit.
+class TooltipWidgetRow : public ChoiceRow {
+public:
+    TooltipWidgetRow(EditorSession& session, Screen::Widget& widget);
+    void refresh() override;
+
+protected:
+    void fill_entries() override;
+    void on_chosen(int index) override;
+
+private:
+    EditorSession& m_session;
+    WidgetBinding m_binding;
+    std::vector<std::string> m_names; // in the order of the entries after "(None)"
 };
 
 } // namespace Editor

@@ -28,11 +28,6 @@ TextureCache::TextureCache(std::shared_ptr<const Mod::FileSource> files, IDWrite
 {
 }
 
-void TextureCache::prepare(const std::string& path, ComPtr<ID2D1Bitmap> bitmap)
-{
-    m_prepared[path] = std::move(bitmap);
-}
-
 void TextureCache::drop_changed(const Mod::ModChange& change)
 {
     if (change.everything()) {
@@ -58,9 +53,6 @@ ComPtr<ID2D1Bitmap> TextureCache::texture(ID2D1RenderTarget* target, const std::
     auto cached = m_textures.find(key);
     if (cached != m_textures.end())
         return cached->second;
-    auto prepared = m_prepared.find(key);
-    if (prepared != m_prepared.end())
-        return prepared->second;
 
     std::wstring reason;
     for (const std::string& candidate : texture_candidates(key)) {

@@ -34,9 +34,6 @@ public:
     // another target starts the cache afresh.
     Microsoft::WRL::ComPtr<ID2D1Bitmap> texture(ID2D1RenderTarget* target, const std::string& path);
 
-    // Textures made elsewhere, consulted after the cache (nothing fills it yet).
-    void prepare(const std::string& path, Microsoft::WRL::ComPtr<ID2D1Bitmap> bitmap);
-
     std::size_t size() const { return m_textures.size(); }
 
     // Forgets the textures read from (or missing at) a changed file, so that the next
@@ -55,7 +52,6 @@ private:
     Microsoft::WRL::ComPtr<ID2D1Bitmap> make_placeholder(ID2D1RenderTarget* target, const std::wstring& text);
 
     std::unordered_map<std::string, Microsoft::WRL::ComPtr<ID2D1Bitmap>> m_textures;
-    std::unordered_map<std::string, Microsoft::WRL::ComPtr<ID2D1Bitmap>> m_prepared;
     std::shared_ptr<const Mod::FileSource> m_files;
     Microsoft::WRL::ComPtr<IDWriteFactory> m_factory;
     Loader m_loader;

@@ -60,15 +60,4 @@ void ItemListWidget::load_parts(lua_State* state, int table, bool restyle)
     }
 }
 
-void CustomWidget::load(lua_State* state)
-{
-    Widget::load(state);
-    if (!attached())
-        return;
-    lua_getfield(state, -1, "customProperties");
-    std::optional<std::string> properties = read_text(state, -1);
-    m_custom_properties = properties ? *properties : std::string();
-    lua_pop(state, 1);
-}
-
 } // namespace Screen

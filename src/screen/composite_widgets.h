@@ -112,7 +112,7 @@ protected:
 };
 
 // A widget the game draws with code of its own: the editor shows a placeholder panel
-// naming it; its properties text is kept for the property grid.
+// naming it.
 class CustomWidget : public Widget {
 public:
     using Widget::Widget;
@@ -121,11 +121,7 @@ public:
     void draw(ID2D1RenderTarget* target) override;
     void on_target_dropped() override;
 
-    void load(lua_State* state) override;
-    const std::string& custom_properties() const { return m_custom_properties; }
-
 protected:
-    std::string m_custom_properties;
     DrawCacheSlot m_draw_cache;
 };
 

@@ -4,13 +4,14 @@
 #include "screen/script_state.h"
 #include "screen/widget.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 
 namespace Screen {
 
 const std::array<const char*, FieldSnapshot::field_count> FieldSnapshot::keys = {
-    "position", "size", "visible", "text", "tooltip_text", "style"};
+    "position", "size", "visible", "text", "tooltip_text", "style", "name", "tooltip_name"};
 
 namespace {
 
@@ -28,7 +29,7 @@ bool FieldSnapshot::Summary::operator==(const Summary& other) const
     return same_number(x, other.x) && same_number(y, other.y) && same_number(width, other.width) &&
            same_number(height, other.height) && size_from_style == other.size_from_style && visible == other.visible &&
            text == other.text && tooltip == other.tooltip && style_sheet == other.style_sheet &&
-           style_name == other.style_name;
+           style_name == other.style_name && name == other.name && tooltip_name == other.tooltip_name;
 }
 
 FieldSnapshot::FieldSnapshot(const Widget& widget)
@@ -37,7 +38,7 @@ FieldSnapshot::FieldSnapshot(const Widget& widget)
     m_summary = {widget.x(),          widget.y(),          widget.width(),
                  widget.height(),     widget.size_from_style(), widget.is_visible(),
                  widget.text(),       widget.tooltip(),    widget.style_sheet(),
-                 widget.style_name()};
+                 widget.style_name(), widget.name(),       widget.tooltip_name()};
     if (!widget.attached())
         return;
     m_lua = widget.lua();
@@ -118,22 +119,62 @@ EditRun::~EditRun()
     t_current_run = m_previous;
 }
 
+EditGroup::EditGroup(EditHistory* history) : m_history(history)
+{
+    if (m_history && m_history->m_group_depth++ == 0)
+        m_history->m_group_started = false;
+}
+
+EditGroup::~EditGroup()
+{
+    if (m_history && --m_history->m_group_depth == 0)
+        m_history->end_group();
+}
+
+void EditHistory::start_step(std::uint64_t run)
+{
+    m_steps.erase(m_steps.begin() + static_cast<std::ptrdiff_t>(m_done), m_steps.end());
+    if (m_steps.size() >= max_steps)
+        m_steps.erase(m_steps.begin());
+    m_steps.push_back(Step{{}, run});
+    m_done = m_steps.size();
+}
+
 void EditHistory::record(const Widget& widget, FieldSnapshot before, FieldSnapshot after, std::uint64_t run)
 {
+    if (m_group_depth > 0) {
+        if (!m_group_started) {
+            start_step(0);
+            m_group_started = true;
+            m_joinable = false;
+        }
+        // One change per widget: its first `before`, its last `after`.
+        std::vector<Change>& changes = m_steps.back().changes;
+        for (Change& change : changes) {
+            if (change.widget == &widget && change.serial == widget.serial()) {
+                change.after = std::move(after);
+                return;
+            }
+        }
+        changes.push_back(Change{&widget, widget.serial(), std::move(before), std::move(after)});
+        return;
+    }
     if (m_done < m_steps.size()) {
         m_steps.erase(m_steps.begin() + static_cast<std::ptrdiff_t>(m_done), m_steps.end());
         m_joinable = false;
     }
     if (m_joinable && run != 0 && !m_steps.empty()) {
         Step& last = m_steps.back();
-        if (last.run == run && last.widget == &widget && last.serial == widget.serial()) {
-            if (last.before.summary() == after.summary()) {
+        Change& change = last.changes.front();
+        if (last.run == run && last.changes.size() == 1 && change.widget == &widget &&
+            change.serial == widget.serial()) {
+            if (change.before.summary() == after.summary()) {
                 // Typed and taken back: the run leaves nothing to undo.
                 m_steps.pop_back();
                 m_done = m_steps.size();
                 m_joinable = false;
             } else {
-                last.after = std::move(after);
+                change.after = std::move(after);
             }
             changed();
             return;
@@ -141,11 +182,25 @@ void EditHistory::record(const Widget& widget, FieldSnapshot before, FieldSnapsh
     }
     if (before.summary() == after.summary())
         return;
-    if (m_steps.size() >= max_steps)
-        m_steps.erase(m_steps.begin());
-    m_steps.push_back(Step{&widget, widget.serial(), std::move(before), std::move(after), run});
-    m_done = m_steps.size();
+    start_step(run);
+    m_steps.back().changes.push_back(Change{&widget, widget.serial(), std::move(before), std::move(after)});
     m_joinable = run != 0;
+    changed();
+}
+
+void EditHistory::end_group()
+{
+    if (!m_group_started)
+        return;
+    m_group_started = false;
+    const std::vector<Change>& changes = m_steps.back().changes;
+    const bool visible = std::any_of(changes.begin(), changes.end(), [](const Change& change) {
+        return !(change.before.summary() == change.after.summary());
+    });
+    if (!visible) {
+        m_steps.pop_back();
+        m_done = m_steps.size();
+    }
     changed();
 }
 
@@ -153,25 +208,36 @@ Widget* EditHistory::undo(ScreenDocument& document)
 {
     if (!can_undo())
         return nullptr;
-    Step& step = m_steps[--m_done];
-    return apply(document, step, step.before);
+    return apply(document, m_steps[--m_done], false);
 }
 
 Widget* EditHistory::redo(ScreenDocument& document)
 {
     if (!can_redo())
         return nullptr;
-    Step& step = m_steps[m_done++];
-    return apply(document, step, step.after);
+    return apply(document, m_steps[m_done++], true);
 }
 
-Widget* EditHistory::apply(ScreenDocument& document, Step& step, const FieldSnapshot& values)
+bool EditHistory::revert_run(ScreenDocument& document, std::uint64_t run)
+{
+    if (run == 0 || !m_joinable || m_steps.empty() || m_done != m_steps.size() || m_steps.back().run != run)
+        return false;
+    struct Dropping {
+        EditHistory& history;
+        ~Dropping()
+        {
+            history.m_steps.pop_back();
+            history.m_done = history.m_steps.size();
+            history.changed();
+        }
+    } dropping{*this};
+    apply(document, m_steps.back(), false);
+    return true;
+}
+
+Widget* EditHistory::apply(ScreenDocument& document, Step& step, bool forward)
 {
     m_joinable = false;
-    Widget* widget = document.live_widget(const_cast<Widget*>(step.widget));
-    // A composite part rebuilt since may sit at the same address: the serial tells.
-    if (widget && widget->serial() != step.serial)
-        widget = nullptr;
     struct Applying {
         EditHistory& history;
         ~Applying()
@@ -181,9 +247,19 @@ Widget* EditHistory::apply(ScreenDocument& document, Step& step, const FieldSnap
         }
     } applying{*this};
     m_applying = true;
-    if (widget)
-        widget->restore_fields(values);
-    return widget;
+    // In the order they were made, both ways: a renamed widget takes its name back
+    // before the references to that name look it up again.
+    Widget* first = nullptr;
+    for (const Change& change : step.changes) {
+        Widget* widget = document.live_widget(const_cast<Widget*>(change.widget));
+        // A composite part rebuilt since may sit at the same address: the serial tells.
+        if (!widget || widget->serial() != change.serial)
+            continue;
+        widget->restore_fields(forward ? change.after : change.before);
+        if (!first)
+            first = widget;
+    }
+    return first;
 }
 
 void EditHistory::clear()
@@ -191,6 +267,7 @@ void EditHistory::clear()
     m_steps.clear();
     m_done = 0;
     m_joinable = false;
+    m_group_started = false;
     changed();
 }
 

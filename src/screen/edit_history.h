@@ -2,7 +2,9 @@
 // The undo history of one screen document. An edit changes a few keys of one widget's
 // table; a step keeps those keys' values from before and after the edit by registry
 // reference, so that undoing puts back the very values the script made (a size table
-// shared by several widgets stays shared) and the widget reads them again.
+// shared by several widgets stays shared) and the widget reads them again. A step
+// usually changes one widget; an edit group (a rename and the references that follow
+// it) makes one step of several.
 
 #include "screen/lua_api.h"
 
@@ -22,8 +24,8 @@ class Widget;
 // The table values an edit may change, and what the widget made of them.
 class FieldSnapshot {
 public:
-    static constexpr std::size_t field_count = 6;
-    // position, size, visible, text, tooltip_text, style
+    static constexpr std::size_t field_count = 8;
+    // position, size, visible, text, tooltip_text, style, name, tooltip_name
     static const std::array<const char*, field_count> keys;
 
     // What the widget shows of those values; two snapshots with the same summary look
@@ -36,6 +38,8 @@ public:
         std::string tooltip;
         std::optional<std::string> style_sheet;
         std::optional<std::string> style_name;
+        std::string name;
+        std::optional<std::string> tooltip_name;
         bool operator==(const Summary& other) const;
     };
 
@@ -78,6 +82,22 @@ private:
     std::uint64_t m_previous;
 };
 
+class EditHistory;
+
+// Ties every edit made while it lives into one undo step, whichever widgets they change,
+// applied in the order they were made both ways. Groups nest; the outermost counts.
+class EditGroup {
+public:
+    // Null: a group of nothing (no history records now).
+    explicit EditGroup(EditHistory* history);
+    ~EditGroup();
+    EditGroup(const EditGroup&) = delete;
+    EditGroup& operator=(const EditGroup&) = delete;
+
+private:
+    EditHistory* m_history;
+};
+
 class EditHistory {
 public:
     // Older steps go first past this many.
@@ -96,14 +116,19 @@ public:
     // One edit of `widget`, from `before` to `after`. Nothing is recorded when nothing
     // shows the change. In the run of the last step, on the same widget, and with nothing
     // undone since, it joins that step (which goes when the run comes back to where it
-    // started). Steps undone before are dropped.
+    // started). Inside an edit group it joins the group's step. Steps undone before are
+    // dropped.
     void record(const Widget& widget, FieldSnapshot before, FieldSnapshot after, std::uint64_t run);
 
     // Puts back the values before the last step done (after the next undone one) and
-    // returns the widget, or null when there was nothing to do or the widget is gone.
+    // returns the (first) widget, or null when there was nothing to do or it is gone.
     // Raises ScriptError when Lua fails; the step then counts as moved all the same.
     Widget* undo(ScreenDocument& document);
     Widget* redo(ScreenDocument& document);
+    // Takes back the last step when it is `run`'s and nothing came after it: its values go
+    // back and the step goes, not to be redone (a typed edit cancelled). Returns whether
+    // it did. Raises as undo does.
+    bool revert_run(ScreenDocument& document, std::uint64_t run);
 
     // Drops every step; before the document's Lua state closes.
     void clear();
@@ -112,20 +137,30 @@ public:
     void set_listener(std::function<void()> listener) { m_listener = std::move(listener); }
 
 private:
-    struct Step {
+    friend class EditGroup;
+    // One widget's part of a step.
+    struct Change {
         const Widget* widget;
         std::uint64_t serial;
         FieldSnapshot before;
         FieldSnapshot after;
+    };
+    struct Step {
+        std::vector<Change> changes; // in the order they were made
         std::uint64_t run;
     };
-    Widget* apply(ScreenDocument& document, Step& step, const FieldSnapshot& values);
+    // Drops the undone steps and makes room for one more.
+    void start_step(std::uint64_t run);
+    void end_group();
+    Widget* apply(ScreenDocument& document, Step& step, bool forward);
     void changed() const;
 
     std::vector<Step> m_steps;
     std::size_t m_done = 0;  // steps [0, m_done) are done
     bool m_joinable = false; // the last step may take more edits of its run
     bool m_applying = false;
+    int m_group_depth = 0;
+    bool m_group_started = false; // the open group has its step
     std::function<void()> m_listener;
 };
 

@@ -12,8 +12,11 @@ constexpr int rectangle = 5;
 constexpr int visible = 23;
 constexpr int text = 24;
 constexpr int tooltip_text = 25;
-// Ours, beyond the four above: the widget took another style.
+// Ours, beyond the four above: the widget took another style, another name, or another
+// tooltip widget (or its tooltip widget was renamed).
 constexpr int style = 26;
+constexpr int name = 27;
+constexpr int tooltip_widget = 28;
 } // namespace Property
 
 class EditorObserver {

@@ -3,8 +3,10 @@
 #include "mod/loaded_mod.h"
 #include "render/resource_set.h"
 #include "platform/text_encoding.h"
+#include "screen/script_state.h"
 #include "screen/widget.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -131,15 +133,6 @@ D2D1_MATRIX_3X2_F ScreenDocument::transform() const
     m.m21 = 0.0f;
     m.m22 = m_height;
     return m;
-}
-
-void ScreenDocument::set_handles_shown(bool shown)
-{
-    if (m_handles_shown == shown)
-        return;
-    m_handles_shown = shown;
-    if (m_emphasized)
-        invalidate();
 }
 
 void ScreenDocument::set_design_size(float width, float height)
@@ -291,6 +284,34 @@ Widget* ScreenDocument::live_widget(void* candidate) const
 {
     auto* widget = static_cast<Widget*>(candidate);
     return widget && m_live_widgets.count(widget) ? widget : nullptr;
+}
+
+std::vector<Widget*> ScreenDocument::live_widgets() const
+{
+    std::vector<Widget*> widgets;
+    widgets.reserve(m_live_widgets.size());
+    for (const Widget* widget : m_live_widgets)
+        widgets.push_back(const_cast<Widget*>(widget));
+    std::sort(widgets.begin(), widgets.end(),
+              [](const Widget* a, const Widget* b) { return a->serial() < b->serial(); });
+    return widgets;
+}
+
+bool ScreenDocument::name_taken(const std::string& name, const Widget* widget) const
+{
+    bool taken = false;
+    protected_call(m_lua.get(), [&](lua_State* L) {
+        lua_pushlstring(L, name.data(), name.size());
+        lua_rawget(L, LUA_REGISTRYINDEX);
+        if (lua_islightuserdata(L, -1)) {
+            Widget* named = live_widget(lua_touserdata(L, -1));
+            taken = named && named != widget;
+        } else {
+            taken = !lua_isnil(L, -1);
+        }
+        lua_pop(L, 1);
+    });
+    return taken;
 }
 
 ScreenDocument::BuildLevel::BuildLevel(ScreenDocument& document, lua_State* state) : m_document(document)

@@ -92,9 +92,6 @@ public:
 
     void set_emphasized(Widget* widget);
     Widget* emphasized() const { return m_emphasized; }
-    // The edit tool's eight handles around the emphasized widget's frame.
-    void set_handles_shown(bool shown);
-    bool handles_shown() const { return m_handles_shown; }
 
     // The size in DIPs the screen is drawn for, as a preview of a resolution; 0 by 0 (the
     // default) is the element's own size. Texts take their size for that resolution and
@@ -110,6 +107,8 @@ public:
     Widget* widgets() const { return m_widgets; }
     // Every widget built, tooltip widgets and composite parts included.
     std::size_t widget_count() const { return m_live_widgets.size(); }
+    // Those widgets, in the order they were built.
+    std::vector<Widget*> live_widgets() const;
     Widget* tooltip_widgets() const { return m_tooltip_widgets; }
     lua_State* lua() const { return m_lua.get(); }
     const std::string& path() const { return m_path; }
@@ -145,6 +144,9 @@ public:
     void widget_destroyed(Widget* widget);
     // `candidate` when it is a widget of this document that is alive, else null.
     Widget* live_widget(void* candidate) const;
+    // Whether `name` would not reach `widget` by a `tooltip_name` lookup: another widget
+    // has it, or the name is taken by the state itself. Raises ScriptError when Lua fails.
+    bool name_taken(const std::string& name, const Widget* widget) const;
     void item_created() { ++m_live_items; }
     void item_destroyed() { --m_live_items; }
 
@@ -195,7 +197,6 @@ private:
     Widget* m_tooltip_widgets = nullptr; // owned as a child
     Widget* m_emphasized = nullptr;
     float m_dim = 1.0f;
-    bool m_handles_shown = false;
     float m_design_width = 0.0f;
     float m_design_height = 0.0f;
     std::vector<Widget*> m_path_marked; // widgets whose path mark set_emphasized set

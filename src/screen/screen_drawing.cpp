@@ -18,7 +18,7 @@
 #include "render/font_description.h"
 #include "render/resource_set.h"
 #include "ui/ansi_text.h"
-#include "ui/resize_handles.h"
+#include "ui/pixel_box.h"
 #include "ui/text_format.h"
 #include "ui/transform.h"
 
@@ -116,7 +116,6 @@ private:
 
 struct DocumentCache : DrawCache {
     ComPtr<ID2D1SolidColorBrush> frame_brush;
-    ComPtr<ID2D1SolidColorBrush> handle_fill;
     ComPtr<ID2D1BitmapBrush> checker_brush;
     ComPtr<ID2D1Layer> dim_layer;
     // Where layers ignore their opacity: the dimmed content is drawn here, then onto the
@@ -276,17 +275,6 @@ void ScreenDocument::draw(ID2D1RenderTarget* target)
         const D2D1_RECT_F box = grid.pixel_box(m_emphasized->width(), m_emphasized->height());
         target->SetTransform(D2D1::Matrix3x2F::Identity());
         target->DrawRectangle(grid.frame(box), cache.frame_brush.Get(), grid.one_pixel());
-        if (m_handles_shown) {
-            if (!cache.handle_fill)
-                cache.handle_fill = App::create_solid_color_brush(target, D2D1::ColorF(1.0f, 1.0f, 1.0f, 1.0f));
-            const Ui::PixelBox frame{box.left, box.top, box.right, box.bottom};
-            for (int edges : Ui::handle_edges) {
-                const Ui::PixelBox handle = Ui::handle_box(frame, edges);
-                const D2D1_RECT_F pixels{handle.left, handle.top, handle.right, handle.bottom};
-                target->FillRectangle(grid.dips(pixels), cache.handle_fill.Get());
-                target->DrawRectangle(grid.frame(pixels), cache.frame_brush.Get(), grid.one_pixel());
-            }
-        }
     }
     target->PopAxisAlignedClip();
 }

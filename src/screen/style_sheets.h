@@ -52,7 +52,6 @@ public:
     std::vector<StyleName> styles_for_type(std::string_view widget_type) const;
 
     bool loaded() const { return m_sheets_ref != LUA_NOREF; }
-    int sheets_ref() const { return m_sheets_ref; }
     // What the last load left out, in the order it happened.
     const std::vector<SheetProblem>& problems() const { return m_problems; }
 

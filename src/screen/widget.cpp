@@ -50,16 +50,7 @@ void Widget::release_reference()
     m_ref = LUA_NOREF;
     try {
         protected_call(lua, [&](lua_State* L) {
-            // Another widget may have taken the name since; its entry stays.
-            lua_pushlstring(L, m_name.data(), m_name.size());
-            lua_rawget(L, LUA_REGISTRYINDEX);
-            const bool names_this = lua_touserdata(L, -1) == this;
-            lua_pop(L, 1);
-            if (names_this) {
-                lua_pushlstring(L, m_name.data(), m_name.size());
-                lua_pushnil(L);
-                lua_rawset(L, LUA_REGISTRYINDEX);
-            }
+            drop_name_entry(L);
             luaL_unref(L, LUA_REGISTRYINDEX, ref);
         });
     } catch (const std::exception&) {
@@ -122,9 +113,7 @@ void Widget::load(lua_State* state)
     lua_getfield(state, table, "name");
     std::optional<std::string> name = read_text(state, -1);
     m_name = name ? *name : default_name;
-    lua_pushlstring(state, m_name.data(), m_name.size());
-    lua_pushlightuserdata(state, this);
-    lua_rawset(state, LUA_REGISTRYINDEX);
+    enter_name(state);
 
     read_style_and_position(state, table);
     notify(Property::rectangle);
@@ -133,13 +122,51 @@ void Widget::load(lua_State* state)
     read_art(state, table);
 
     read_shown_texts(state, table);
+    read_tooltip_name(state, table);
+    lua_settop(state, table);
+    load_parts(state, table, false);
+}
+
+void Widget::enter_name(lua_State* state)
+{
+    lua_pushlstring(state, m_name.data(), m_name.size());
+    lua_pushlightuserdata(state, this);
+    lua_rawset(state, LUA_REGISTRYINDEX);
+}
+
+void Widget::drop_name_entry(lua_State* state)
+{
+    // Another widget may have taken the name since; its entry stays.
+    lua_pushlstring(state, m_name.data(), m_name.size());
+    lua_rawget(state, LUA_REGISTRYINDEX);
+    const bool names_this = lua_touserdata(state, -1) == this;
+    lua_pop(state, 1);
+    if (names_this) {
+        lua_pushlstring(state, m_name.data(), m_name.size());
+        lua_pushnil(state);
+        lua_rawset(state, LUA_REGISTRYINDEX);
+    }
+}
+
+void Widget::take_name(lua_State* state, const std::optional<std::string>& name)
+{
+    const std::string taken = name ? *name : default_name;
+    if (taken == m_name)
+        return;
+    drop_name_entry(state);
+    m_name = taken;
+    enter_name(state);
+}
+
+void Widget::read_tooltip_name(lua_State* state, int table)
+{
     lua_getfield(state, table, "tooltip_name");
+    m_tooltip_name = text_at(state, -1);
     lua_rawget(state, LUA_REGISTRYINDEX);
     m_tooltip_widget = m_screen->live_widget(lua_islightuserdata(state, -1) ? lua_touserdata(state, -1) : nullptr);
     if (m_tooltip_widget)
         m_tooltip_widget->m_is_tooltip_target = true;
-    lua_settop(state, table);
-    load_parts(state, table, false);
+    lua_pop(state, 1);
 }
 
 void Widget::read_style_and_position(lua_State* state, int table)
@@ -307,6 +334,10 @@ void Widget::restore_fields(const FieldSnapshot& values)
         // Read back as loading reads them.
         read_style_and_position(state, table);
         read_shown_texts(state, table);
+        lua_getfield(state, table, "name");
+        take_name(state, read_text(state, -1));
+        lua_pop(state, 1);
+        read_tooltip_name(state, table);
         read_size(state, table);
         if (restyle) {
             if (m_art_from_style)
@@ -317,7 +348,7 @@ void Widget::restore_fields(const FieldSnapshot& values)
     // A size the style gave may stand in the table: the flag recorded says which it was.
     m_size_from_style = summary.size_from_style;
     for (int property : {Property::style, Property::rectangle, Property::visible, Property::text,
-                         Property::tooltip_text})
+                         Property::tooltip_text, Property::name, Property::tooltip_widget})
         notify(property);
     invalidate();
 }
@@ -374,6 +405,40 @@ void Widget::set_tooltip(const std::string& text)
     });
     notify(Property::tooltip_text);
     invalidate();
+}
+
+void Widget::set_name(const std::string& name)
+{
+    require_attached("m_name");
+    record_edit([&] {
+        protected_call(m_lua, [&](lua_State* state) {
+            push_table(state);
+            lua_pushliteral(state, "name");
+            lua_pushlstring(state, name.data(), name.size());
+            lua_settable(state, -3);
+            take_name(state, name);
+        });
+    });
+    notify(Property::name);
+}
+
+void Widget::set_tooltip_name(const std::optional<std::string>& name)
+{
+    require_attached("m_tooltip_widget");
+    record_edit([&] {
+        protected_call(m_lua, [&](lua_State* state) {
+            push_table(state);
+            const int table = lua_gettop(state);
+            lua_pushliteral(state, "tooltip_name");
+            if (name)
+                lua_pushlstring(state, name->data(), name->size());
+            else
+                lua_pushnil(state);
+            lua_settable(state, table);
+            read_tooltip_name(state, table);
+        });
+    });
+    notify(Property::tooltip_widget);
 }
 
 void Widget::set_size_from_style(bool from_style)

@@ -80,12 +80,15 @@ public:
     // the style (size, presentation, composite parts), so the preview follows.
     void set_style(const std::string& sheet, const std::string& style);
 
+    // Writes `name`, and moves the name entry that `tooltip_name` lookups use to it. Does
+    // not check that no other widget has the name: the editor does.
+    void set_name(const std::string& name);
+    // Writes `tooltip_name` (nothing removes it) and looks the tooltip widget up by it.
+    void set_tooltip_name(const std::optional<std::string>& name);
+
     // Writes the snapshot's values back into the table and reads them again, as undo
     // does; records nothing.
     void restore_fields(const FieldSnapshot& values);
-
-    // Only the shown text, for tooltip widgets showing a hovered widget's tooltip.
-    void set_shown_text(const std::string& text) { m_text = text; }
 
     ScreenDocument* screen() const { return m_screen; }
     // Unique in the process: tells a widget from one built later at the same address.
@@ -103,6 +106,8 @@ public:
     bool is_visible() const { return m_is_visible; }
     const std::optional<std::string>& text() const { return m_text; }
     const std::string& tooltip() const { return m_tooltip; }
+    // The table's `tooltip_name` as text, and the widget it named when last looked up.
+    const std::optional<std::string>& tooltip_name() const { return m_tooltip_name; }
     Widget* tooltip_widget() const { return m_tooltip_widget; }
     bool force_shown() const { return m_force_shown; }
     void set_force_shown(bool shown) { m_force_shown = shown; }
@@ -157,6 +162,7 @@ protected:
     bool m_is_visible = true;
     std::optional<std::string> m_text;
     std::string m_tooltip;
+    std::optional<std::string> m_tooltip_name;
     Widget* m_tooltip_widget = nullptr;
     bool m_force_shown = false;
     Ui::Element* m_first_child_widget = nullptr;
@@ -169,6 +175,14 @@ private:
     void read_shown_texts(lua_State* state, int table);
     void read_size(lua_State* state, int table);
     void read_art(lua_State* state, int table);
+    // The registry entry name -> widget that `tooltip_name` lookups read: made under the
+    // widget's name, and dropped only while it still names this widget.
+    void enter_name(lua_State* state);
+    void drop_name_entry(lua_State* state);
+    // Takes `name` (the default when there is none) and moves the entry to it.
+    void take_name(lua_State* state, const std::optional<std::string>& name);
+    // Reads `tooltip_name` and looks up the widget it names.
+    void read_tooltip_name(lua_State* state, int table);
     void release_reference();
 };
 

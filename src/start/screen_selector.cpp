@@ -2,12 +2,13 @@
 
 #include "app/dwrite_calls.h"
 #include "platform/debug_output.h"
+#include "platform/text_encoding.h"
 #include "render/resource_set.h"
 #include "screen/screen_document.h"
 #include "start/display_name.h"
 #include "start/mod_watcher.h"
 #include "ui/ansi_text.h"
-#include "ui/editor_workspace.h"
+#include "editor/editor_workspace.h"
 #include "ui/text_format.h"
 
 namespace Start {
@@ -53,7 +54,7 @@ std::wstring ScreenSelector::cell_text(std::size_t column, const std::string& pa
 void ScreenSelector::apply_change(const Mod::ModChange& change)
 {
     // Told from the message loop: nothing may escape into it.
-    auto* editor = dynamic_cast<Ui::EditorWorkspace*>(detail());
+    auto* editor = dynamic_cast<Editor::EditorWorkspace*>(detail());
     try {
         bool loaded = true;
         try {
@@ -76,7 +77,7 @@ void ScreenSelector::apply_change(const Mod::ModChange& change)
     } catch (const std::exception& failure) {
         Platform::debug_output(std::string("Cannot follow the changed files: ") + failure.what() + "\n");
         if (editor)
-            editor->tool_strip()->set_status(Ui::ansi_to_wide(failure.what()));
+            editor->session().report(Platform::ansi_to_utf16(failure.what()));
     }
 }
 
@@ -84,7 +85,7 @@ std::unique_ptr<Ui::Element> ScreenSelector::make_detail(const std::string& path
 {
     m_mod->wait_until_loaded(screen_open_wait_ms);
     // A screen that does not load fails here, with the document's message.
-    return std::make_unique<Ui::EditorWorkspace>(graphics(), *m_mod, path);
+    return std::make_unique<Editor::EditorWorkspace>(graphics(), *m_mod, path);
 }
 
 } // namespace Start

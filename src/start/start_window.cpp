@@ -3,7 +3,7 @@
 #include "start/installation_folders.h"
 #include "start/module_selector.h"
 #include "start/screen_selector.h"
-#include "ui/editor_workspace.h"
+#include "editor/editor_workspace.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -39,9 +39,15 @@ void StartWindow::on_resized()
 LRESULT StartWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam)
 {
     if (message == WM_KEYDOWN) {
-        Ui::EditorWorkspace* editor = shown_editor();
+        Editor::EditorWorkspace* editor = shown_editor();
         if (editor && editor->handle_key(static_cast<unsigned>(wparam), GetKeyState(VK_CONTROL) < 0,
                                          GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_MENU) < 0))
+            return 0;
+    }
+    // The Alt that dragged on the screen is no menu key when it is released.
+    if (message == WM_SYSCOMMAND && (wparam & 0xFFF0) == SC_KEYMENU && lparam == 0) {
+        Editor::EditorWorkspace* editor = shown_editor();
+        if (editor && editor->take_alt_drag())
             return 0;
     }
     LRESULT result = TopLevelWindow::handle_message(message, wparam, lparam);
@@ -50,10 +56,10 @@ LRESULT StartWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam)
     return result;
 }
 
-Ui::EditorWorkspace* StartWindow::shown_editor() const
+Editor::EditorWorkspace* StartWindow::shown_editor() const
 {
     auto* screens = dynamic_cast<ScreenSelector*>(m_modules ? m_modules->detail() : nullptr);
-    return dynamic_cast<Ui::EditorWorkspace*>(screens ? screens->detail() : nullptr);
+    return dynamic_cast<Editor::EditorWorkspace*>(screens ? screens->detail() : nullptr);
 }
 
 void open_start_window(Gfx::GraphicsContext& graphics)

@@ -1,13 +1,12 @@
 #pragma once
 // The program's main window: the module list, which opening a module replaces by that
-// module's screen list. Ctrl+C in a screen's editor puts the selected widget (or, with
-// nothing selected, the whole screen) on the clipboard as Lua source. Closing the window
-// ends the process at once.
+// module's screen list. Keys go to the editor of an open screen first. Closing the
+// window ends the process at once.
 
 #include "gfx/graphics_context.h"
 #include "gfx/top_level_window.h"
 
-namespace Ui {
+namespace Editor {
 class EditorWorkspace;
 }
 
@@ -23,7 +22,7 @@ public:
 
     ModuleSelector* modules() const { return m_modules; }
     // The editor of the open screen, or null while a list is shown.
-    Ui::EditorWorkspace* shown_editor() const;
+    Editor::EditorWorkspace* shown_editor() const;
 
     // Fits the module list to the client area.
     void on_resized() override;

@@ -7,6 +7,7 @@
 
 #include "editor_win/editor_fixture.h"
 #include "ui/offscreen_target.h"
+#include "editor/tool_strip.h"
 #include "ui/tool_button.h"
 
 using namespace EditorTests;
@@ -33,11 +34,11 @@ using CopyTest = EditorFixture;
 TEST_F(CopyTest, TheSelectionOrTheScreenAsLuaThatLoadsBack)
 {
     open_editor();
-    const std::string screen = workspace->copy_as_lua();
+    const std::string screen = workspace->session().copy_as_lua();
     EXPECT_EQ(screen.rfind("Screen = {\n", 0), 0u) << screen;
 
-    workspace->select(widget("inner"));
-    const std::string inner = workspace->copy_as_lua();
+    workspace->session().select(widget("inner"));
+    const std::string inner = workspace->session().copy_as_lua();
     EXPECT_EQ(inner.rfind("{\n    type = \"Group\",\n    name = \"inner\",\n", 0), 0u) << inner;
     EXPECT_EQ(lua_gettop(workspace->document()->lua()), 0) << "the stack is left as it was";
 
@@ -68,7 +69,7 @@ TEST_F(CopyTest, TheStripsCopyButtonCopiesTheSelection)
 {
     open_editor();
     App::set_clipboard_text(nullptr, u"");
-    workspace->select(widget("first"));
+    workspace->session().select(widget("first"));
     Ui::ToolButton* copy = workspace->tool_strip()->copy_button();
     ASSERT_TRUE(copy->active());
     const D2D1_POINT_2F at = TestSupport::root_point(*copy, 11.0f, 11.0f);
@@ -76,6 +77,6 @@ TEST_F(CopyTest, TheStripsCopyButtonCopiesTheSelection)
     TestSupport::send_mouse(window->hwnd(), WM_MOUSEMOVE, 0, x, y);
     TestSupport::send_mouse(window->hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, x, y);
     TestSupport::send_mouse(window->hwnd(), WM_LBUTTONUP, 0, x, y);
-    EXPECT_EQ(clipboard_text(), Platform::ansi_to_utf16(workspace->copy_as_lua()));
+    EXPECT_EQ(clipboard_text(), Platform::ansi_to_utf16(workspace->session().copy_as_lua()));
     EXPECT_EQ(clipboard_text().rfind(u"{\n    type = \"Button\",\n    name = \"first\",\n", 0), 0u);
 }

@@ -47,32 +47,32 @@ protected:
 TEST_F(EditToolTest, ResizingAStyleSizedWidgetGivesItItsOwnSizeInOneStep)
 {
     open_editor();
-    workspace->tool_strip()->set_tool(Ui::Tool::edit);
+    workspace->tool_strip()->set_tool(Editor::Tool::edit);
     Screen::Widget* first = widget("first");
-    workspace->select(first);
+    workspace->session().select(first);
     ASSERT_TRUE(first->size_from_style());
     const float width = first->width();
-    const std::string original = workspace->copy_as_lua();
+    const std::string original = workspace->session().copy_as_lua();
 
     press_and_move(corner_handle(), 40.0f, 20.0f);
     release();
     EXPECT_FALSE(first->size_from_style());
     EXPECT_GT(first->width(), width);
-    EXPECT_NE(workspace->copy_as_lua().find("size = {"), std::string::npos) << workspace->copy_as_lua();
+    EXPECT_NE(workspace->session().copy_as_lua().find("size = {"), std::string::npos) << workspace->session().copy_as_lua();
     EXPECT_EQ(workspace->document()->history().size(), 1u) << "taking its own size is part of the drag";
 
-    ASSERT_TRUE(workspace->undo());
+    ASSERT_TRUE(workspace->session().undo());
     EXPECT_TRUE(first->size_from_style());
     EXPECT_FLOAT_EQ(first->width(), width);
-    EXPECT_EQ(workspace->copy_as_lua(), original) << "the table as the script made it";
+    EXPECT_EQ(workspace->session().copy_as_lua(), original) << "the table as the script made it";
 }
 
 TEST_F(EditToolTest, ADragOutlivesAReloadWithoutTouchingTheNewScreen)
 {
     open_editor();
-    workspace->tool_strip()->set_tool(Ui::Tool::edit);
+    workspace->tool_strip()->set_tool(Editor::Tool::edit);
     Screen::Widget* second = widget("second");
-    workspace->select(second);
+    workspace->session().select(second);
     const std::optional<Ui::PixelBox> frame = workspace->selection_frame();
     ASSERT_TRUE(frame);
     press_and_move({(frame->left + frame->right) / 2.0f, (frame->top + frame->bottom) / 2.0f}, 30.0f, 30.0f);

@@ -6,6 +6,9 @@ the drawn screen and the property grid after each step.
     edit_walk.py TVSE_EXE [--screenshots DIR]
 
 1. The mission title is selected and the edit tool chosen: handles frame the title.
+   The first player card is selected in the outline; a click (with a one-pixel jitter)
+   on the player's name inside it selects that child, moving nothing and leaving nothing
+   to undo; a click on the title selects it again, and the screen is as it was.
 2. The title is dragged down and to the right: it is drawn at its new place, and the
    grid's "Rectangle" row shows other numbers.
 3. Ctrl+Z: the screen and the grid look exactly as before the drag.
@@ -39,7 +42,7 @@ STRIP_TOP = editor.HEADER_HEIGHT
 EDIT_BUTTON = 24
 UNDO_BUTTON = 378
 REDO_BUTTON = 402
-RESOLUTION_BUTTON = 459
+RESOLUTION_BUTTON = 492
 BUTTON_CENTRE = 12
 # The arrow icon's tip: pixel (3, 0) of the icon, 3 DIPs inside a button 1 DIP down.
 ARROW_TIP = (6, 4)
@@ -51,6 +54,10 @@ SCREEN_BAR = 33
 LIST_FIRST_ROW = 69
 LIST_PITCH = 19
 MAIN_MENU_ROW = 24  # mainmenuscreen.screen
+# The first player card in the outline; its player's name on the screen; the title.
+OUTLINE_CARD = 11
+CARD_NAME = (0.15, 0.67)
+TITLE_POINT = (0.35, 0.08)
 # The main menu's Campaign button, and its grid's "Preview State" row.
 CAMPAIGN = (0.08, 0.415, 0.36, 0.46)
 GRID_PREVIEW_STATE = 4
@@ -83,6 +90,16 @@ def wait_grid(properties, what, check):
     return editor.until(what, check, capture=lambda: grid_row(properties, editor.GRID_RECTANGLE))
 
 
+def wait_grid_name(properties, what, check):
+    return editor.until(what, check, capture=lambda: grid_row(properties, editor.GRID_NAME))
+
+
+def undo_button(client, image):
+    """The strip's undo button, faded while there is nothing to undo."""
+    left = select_button_left(client, image)
+    return [client.pixel(image, left + UNDO_BUTTON + x, STRIP_TOP + y) for x in range(4, 20) for y in range(4, 20)]
+
+
 def edit(program, shots):
     client = walk.walk(program, None)
     screen, properties, before, selected = editor.select_title(client)
@@ -99,6 +116,27 @@ def edit(program, shots):
     if shots:
         walk.screenshot(os.path.join(shots, "editor-handles-full.png"))
     del title
+
+    # 1b. The card's child is picked inside the selected card; nothing moves.
+    outline = editor.ToolWindow("Outline")
+    outline.find()
+    undo_faded = undo_button(client, handles)
+    title_name = grid_row(properties, editor.GRID_NAME)
+    outline.click(80, outline.row_y(OUTLINE_CARD))
+    card = wait_grid_name(properties, "the card selected", lambda pixels: not same(title_name, pixels))
+    x, y = screen.point(*CARD_NAME)
+    run("xdotool", "mousemove", str(client.x + x), str(client.y + y))
+    time.sleep(0.2)
+    run("xdotool", "mousedown", "1", "mousemove", str(client.x + x + 1), str(client.y + y + 1), "mouseup", "1")
+    client.move(700, 60)
+    wait_grid_name(properties, "the card's name selected inside it", lambda pixels: not same(card, pixels))
+    if not same(undo_button(client, walk.screenshot()), undo_faded):
+        raise Failure("a click inside the selection left something to undo")
+    screen.click(*TITLE_POINT)
+    client.move(700, 60)
+    editor.until("the title selected again, nothing moved",
+                 lambda image: same(screen.region(handles, 0, 0, 1, 1), screen.region(image, 0, 0, 1, 1)))
+    log("picked a child inside the selected card")
 
     # 2. Drag the title 200 pixels right and 150 down.
     x, y = screen.point(0.35, 0.08)

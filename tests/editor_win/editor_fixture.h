@@ -5,7 +5,8 @@
 #include "mod/loaded_mod.h"
 #include "screen/screen_document.h"
 #include "screen/widget.h"
-#include "ui/editor_workspace.h"
+#include "editor/editor_workspace.h"
+#include "editor/tool_strip.h"
 
 #include "support/temp_folder.h"
 #include "support/win/message_pump.h"
@@ -63,7 +64,7 @@ protected:
 
     // Opens the window (1000 x 700 at (100, 50)) with a workspace filling it; the display
     // has no room beside it, so tool windows go over it under Wine too.
-    Ui::EditorWorkspace* open_editor()
+    Editor::EditorWorkspace* open_editor()
     {
         if (!mod_loaded) {
             load_mod();
@@ -72,12 +73,22 @@ protected:
         window = std::make_unique<TestSupport::OpenedWindow>(new TestSupport::TestWindow, 1000.0f, 700.0f);
         SetWindowPos(window->hwnd(), nullptr, 100, 50, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         SetActiveWindow(window->hwnd());
-        workspace = (*window)->insert(std::make_unique<Ui::EditorWorkspace>(&TestSupport::test_graphics(), mod, screen_path),
+        workspace = (*window)->insert(std::make_unique<Editor::EditorWorkspace>(&TestSupport::test_graphics(), mod, screen_path),
                                       nullptr);
         RECT client{};
         GetClientRect(window->hwnd(), &client);
         workspace->set_bounds(0, 0, static_cast<float>(client.right), static_cast<float>(client.bottom));
         return workspace;
+    }
+
+    // The same, with its tool windows open as the program opens them.
+    Editor::EditorWorkspace* open_editor_with_tool_windows()
+    {
+        Editor::EditorWorkspace::set_tool_windows_enabled(true);
+        struct Disable {
+            ~Disable() { Editor::EditorWorkspace::set_tool_windows_enabled(false); }
+        } disable;
+        return open_editor();
     }
 
     Screen::Widget* widget(const std::string& name) const { return find(workspace->document()->widgets(), name); }
@@ -101,7 +112,7 @@ protected:
     Mod::LoadedMod mod;
     bool mod_loaded = false;
     std::unique_ptr<TestSupport::OpenedWindow> window;
-    Ui::EditorWorkspace* workspace = nullptr;
+    Editor::EditorWorkspace* workspace = nullptr;
 };
 
 // The text of a tree view's item.
@@ -126,8 +137,8 @@ inline std::vector<std::wstring> child_texts(HWND tree, HTREEITEM item)
     return texts;
 }
 
-// Records what an editor observer hears.
-class Recorder : public Screen::EditorObserver {
+// Records what an editor listener hears (of a session or, as an observer, a document).
+class Recorder : public Editor::EditorListener {
 public:
     void property_changed(Screen::Widget* widget, int property) override { properties.push_back({widget, property}); }
     void selection_changed(Screen::Widget* widget) override { selections.push_back(widget); }

@@ -13,6 +13,9 @@ each step that the drawn screen changed where it should.
 4. A double-click on the picture's item in the outline hides the picture (still drawn
    while it is the selection); selecting the subtitle in the outline leaves it hidden
    on screen.
+5. The subtitle is renamed in the grid's "Name" row (Enter commits): the outline shows
+   the new name; Ctrl+Z in the grid takes the rename back.
+6. The outline is closed (Alt+F4) and F4 in the editor shows it again.
 
 Runs with the current directory as the program's (the sample installation). Needs
 DISPLAY (and WINEPREFIX) from scripts/with-wine.sh, xdotool and xwd. Exit code 0 when
@@ -41,16 +44,24 @@ DOCUMENT_TOP = HEADER_HEIGHT + STRIP_HEIGHT
 FIRST_ROW = 28
 ROW = 16
 # The grid's rows from the top, and the outline's items.
+GRID_NAME = 2
 GRID_RECTANGLE = 5
 GRID_TEXT = 6
 OUTLINE_PICTURE = 2
 OUTLINE_SUBTITLE = 4
 
 
+# The editor window's client area, once a walk has found it: where the drawing must have
+# settled before a screenshot counts (the tool windows' blinking carets do not count).
+_settle_box = None
+
+
 class Screen:
     """The screen view of the editor window: widget fractions to client pixels."""
 
     def __init__(self, client):
+        global _settle_box
+        _settle_box = (client.x, client.y, client.x + walk.CLIENT_WIDTH, client.y + walk.CLIENT_HEIGHT)
         self.client = client
         self.width = walk.CLIENT_WIDTH
         self.height = walk.CLIENT_HEIGHT - DOCUMENT_TOP
@@ -113,20 +124,38 @@ def settle(seconds=0.8):
     time.sleep(seconds)
 
 
+def same_drawing(a, b):
+    """Whether two screenshots show the same editor window (two captures: the same)."""
+    if not isinstance(a, walk.Image):
+        return a == b
+    if _settle_box is None:
+        return a.pixels == b.pixels
+    x0, y0, x1, y1 = _settle_box
+    for y in range(y0, y1):
+        start = y * a.stride + x0 * a.step
+        end = y * a.stride + x1 * a.step
+        if a.pixels[start:end] != b.pixels[start:end]:
+            return False
+    return True
+
+
 def until(what, check, timeout=20, capture=None):
-    """Screenshots (or whatever `capture()` returns) until `check(image)` holds (the
-    program may draw late on a busy machine); the image that passed."""
-    found = []
+    """Screenshots (or whatever `capture()` returns) until `check(image)` holds and the
+    drawing has settled: the next capture is the same. A busy machine draws late and in
+    steps (a drag arrives as several frames), so an image that passes its check may still
+    be on its way; only a settled one is a reference. Returns the settled image."""
+    state = {"passed": None}
 
     def attempt():
         image = capture() if capture else walk.screenshot()
-        if check(image):
-            found.append(image)
+        passed = state["passed"]
+        if passed is not None and same_drawing(passed, image):
             return True
+        state["passed"] = image if check(image) else None
         return False
 
     walk.wait_for(what, attempt, timeout, interval=0.3)
-    return found[0]
+    return state["passed"]
 
 
 # Parts of the loading screen, as fractions of the screen view.
@@ -217,6 +246,38 @@ def edit(program, shots):
     if shots:
         walk.screenshot(os.path.join(shots, "editor-hidden-full.png"))
     log("hid the picture from the outline")
+
+    # 5. Rename the subtitle in the grid; the outline follows, and Ctrl+Z takes it back.
+    def subtitle_item():
+        left, top, _, _ = outline.geometry()
+        image = walk.screenshot()
+        y = top + outline.row_y(OUTLINE_SUBTITLE)
+        return [image.at(x, yy) for yy in range(y - 5, y + 6) for x in range(left + 40, left + 160)]
+
+    # The pointer and the focus stay in the grid from here: the outline's translucency
+    # and its selection's colour stay the same.
+    properties.click(150, properties.row_y(GRID_NAME))
+    named = until("the subtitle's item settled", lambda pixels: True, capture=subtitle_item)
+    run("xdotool", "key", "ctrl+a")
+    run("xdotool", "type", "--delay", "60", "Subheading")
+    run("xdotool", "key", "Return")
+    until("the outline showing the new name", lambda pixels: changed(named, pixels) > 0.01, capture=subtitle_item)
+    if shots:
+        walk.screenshot(os.path.join(shots, "editor-renamed-full.png"))
+    run("xdotool", "key", "ctrl+z")
+    until("the old name back after Ctrl+Z", lambda pixels: changed(named, pixels) == 0, capture=subtitle_item)
+    log("renamed the subtitle in the grid, and took it back")
+
+    # 6. Close the outline (a click into it makes it the active window); F4 in the editor
+    # shows it again.
+    outline.click(80, outline.row_y(OUTLINE_SUBTITLE))
+    settle(0.5)
+    run("xdotool", "key", "alt+F4")
+    walk.wait_for("the outline to close", lambda: not outline.find(), 20)
+    run("xdotool", "windowfocus", "--sync", client.window)
+    run("xdotool", "key", "F4")
+    walk.wait_for("the outline shown again by F4", outline.find, 20)
+    log("closed the outline and showed it again")
     return client
 
 

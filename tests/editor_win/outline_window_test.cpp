@@ -2,6 +2,9 @@
 // double-click and from elsewhere, emphasis, translucency and its remembered frame.
 
 #include "editor/editor_tool_windows.h"
+#include "editor/tool_strip.h"
+#include "ui/tool_button.h"
+#include "ui/offscreen_target.h"
 #include "editor/outline_window.h"
 #include "editor/properties_window.h"
 #include "editor/widget_icon.h"
@@ -21,14 +24,13 @@ protected:
     {
         EditorFixture::SetUp();
         OutlineWindow::remembered_frame() = Editor::RememberedFrame{Editor::unplaced, Editor::unplaced, 200, 300};
-        Ui::EditorWorkspace::set_emphasize_selection(true);
     }
     void TearDown() override { delete outline.get(); }
 
     OutlineWindow* open_outline()
     {
         open_editor();
-        outline = Gfx::WindowLink<OutlineWindow>(OutlineWindow::open(*workspace));
+        outline = Gfx::WindowLink<OutlineWindow>(OutlineWindow::open(*workspace, window->hwnd()));
         return outline.get();
     }
 
@@ -122,6 +124,7 @@ TEST_F(OutlineTest, FirstOpeningSitsBesideTheActiveWindowAndLaterOnesWhereItWasL
     EXPECT_EQ(client.right, 200);
     EXPECT_EQ(client.bottom, 300);
     EXPECT_TRUE(GetWindowLongPtrW(outline.get()->hwnd(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+    EXPECT_EQ(GetWindow(outline.get()->hwnd(), GW_OWNER), window->hwnd()) << "it minimises with the editor";
 
     // Moved and resized by the user, closed, opened again: where it was left.
     SetWindowPos(outline.get()->hwnd(), nullptr, 30, 40, 260, 380, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -130,7 +133,7 @@ TEST_F(OutlineTest, FirstOpeningSitsBesideTheActiveWindowAndLaterOnesWhereItWasL
     EXPECT_EQ(outline.get(), nullptr);
     EXPECT_EQ(OutlineWindow::remembered_frame().x, 30);
     EXPECT_EQ(OutlineWindow::remembered_frame().width, client.right);
-    outline = Gfx::WindowLink<OutlineWindow>(OutlineWindow::open(*workspace));
+    outline = Gfx::WindowLink<OutlineWindow>(OutlineWindow::open(*workspace, window->hwnd()));
     GetWindowRect(outline.get()->hwnd(), &placed);
     EXPECT_EQ(placed.left, 30);
     EXPECT_EQ(placed.top, 40);
@@ -158,25 +161,25 @@ TEST_F(OutlineTest, IsNearlyOpaqueOnlyWhileTheMouseIsOverIt)
 TEST_F(OutlineTest, SelectingAnItemSelectsItsWidgetAndEmphasizesIt)
 {
     open_outline();
-    auto recorder = std::make_shared<Recorder>();
-    workspace->add_observer(recorder);
+    Recorder recorder;
+    const auto subscription = workspace->session().subscribe(recorder);
     Screen::Widget* label = widget("label");
     TreeView_SelectItem(tree(), outline.get()->item_of(label));
     EXPECT_EQ(workspace->selection(), label);
     EXPECT_EQ(workspace->document()->emphasized(), label);
     EXPECT_EQ(workspace->document()->dim(), 0.25f);
-    ASSERT_EQ(recorder->selections.size(), 1u);
-    EXPECT_EQ(recorder->selections[0], label);
+    ASSERT_EQ(recorder.selections.size(), 1u);
+    EXPECT_EQ(recorder.selections[0], label);
 
     // Selecting the selected widget again, from anywhere, tells nobody.
-    workspace->select(label);
-    EXPECT_EQ(recorder->selections.size(), 1u);
+    workspace->session().select(label);
+    EXPECT_EQ(recorder.selections.size(), 1u);
 
     // A selection made elsewhere moves the tree's.
     Screen::Widget* second = widget("second");
-    workspace->select(second);
+    workspace->session().select(second);
     EXPECT_EQ(TreeView_GetSelection(tree()), outline.get()->item_of(second));
-    EXPECT_EQ(recorder->selections.size(), 2u) << "the tree's echo is not a second change";
+    EXPECT_EQ(recorder.selections.size(), 2u) << "the tree's echo is not a second change";
 
     // The screen's own item selects nothing.
     TreeView_SelectItem(tree(), TreeView_GetRoot(tree()));
@@ -257,15 +260,15 @@ TEST_F(OutlineTest, UncheckingEmphasisRestoresFullOpacityAndKeepsTheSelection)
     HWND box = outline.get()->check_box();
     EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);
     Screen::Widget* label = widget("label");
-    workspace->select(label);
+    workspace->session().select(label);
     EXPECT_EQ(workspace->document()->dim(), 0.25f);
 
     SendMessageW(box, BM_CLICK, 0, 0);
-    EXPECT_FALSE(Ui::EditorWorkspace::emphasize_selection());
+    EXPECT_FALSE(Editor::EditorSession::emphasize_selection());
     EXPECT_EQ(workspace->document()->dim(), 1.0f);
     EXPECT_EQ(workspace->selection(), label);
     EXPECT_EQ(workspace->document()->emphasized(), label);
-    workspace->select(widget("second"));
+    workspace->session().select(widget("second"));
     EXPECT_EQ(workspace->document()->dim(), 1.0f) << "selections follow the setting";
 
     SendMessageW(box, BM_CLICK, 0, 0);
@@ -274,8 +277,9 @@ TEST_F(OutlineTest, UncheckingEmphasisRestoresFullOpacityAndKeepsTheSelection)
     // The setting outlives the window.
     SendMessageW(box, BM_CLICK, 0, 0);
     DestroyWindow(outline.get()->hwnd());
-    outline = Gfx::WindowLink<OutlineWindow>(OutlineWindow::open(*workspace));
+    outline = Gfx::WindowLink<OutlineWindow>(OutlineWindow::open(*workspace, window->hwnd()));
     EXPECT_EQ(SendMessageW(outline.get()->check_box(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    workspace->session().set_emphasize_selection(true);
 }
 
 TEST_F(OutlineTest, AClosedOutlineIsNoLongerTold)
@@ -285,16 +289,14 @@ TEST_F(OutlineTest, AClosedOutlineIsNoLongerTold)
     ASSERT_EQ(outline.get(), nullptr);
     // Both notifiers skip the dead observer.
     widget("label")->set_visible(false);
-    workspace->select(widget("label"));
+    workspace->session().select(widget("label"));
     EXPECT_EQ(workspace->selection(), widget("label"));
 }
 
 TEST_F(OutlineTest, TheToolWindowsCloseWithTheWorkspaceInEitherOrder)
 {
-    Ui::EditorWorkspace::set_tool_window_factory(Editor::EditorToolWindows::factory());
-    open_editor();
-    Ui::EditorWorkspace::set_tool_window_factory(nullptr);
-    auto* windows = dynamic_cast<Editor::EditorToolWindows*>(workspace->tool_windows());
+    open_editor_with_tool_windows();
+    Editor::EditorToolWindows* windows = workspace->tool_windows();
     ASSERT_NE(windows, nullptr);
     ASSERT_NE(windows->outline(), nullptr);
     ASSERT_NE(windows->properties(), nullptr);
@@ -303,12 +305,76 @@ TEST_F(OutlineTest, TheToolWindowsCloseWithTheWorkspaceInEitherOrder)
     EXPECT_TRUE(IsWindowVisible(outline_hwnd));
     EXPECT_FALSE(IsWindowVisible(properties_hwnd)) << "nothing is selected";
 
-    // The user closes the outline; the editor goes on, then closes with the rest.
+    EXPECT_EQ(GetWindow(outline_hwnd, GW_OWNER), window->hwnd());
+    EXPECT_EQ(GetWindow(properties_hwnd, GW_OWNER), window->hwnd());
+
+    // The user closes the outline; the editor goes on, and F4 shows it again, as does the
+    // strip's button after the grid is closed too.
     DestroyWindow(outline_hwnd);
     EXPECT_EQ(windows->outline(), nullptr);
-    workspace->select(widget("label"));
+    workspace->session().select(widget("label"));
     EXPECT_TRUE(IsWindowVisible(properties_hwnd));
+    EXPECT_TRUE(workspace->handle_key(VK_F4, false, false, false));
+    ASSERT_NE(windows->outline(), nullptr);
+    EXPECT_TRUE(IsWindowVisible(windows->outline()->hwnd()));
+    EXPECT_EQ(windows->outline()->widget_of(TreeView_GetSelection(windows->outline()->tree())), widget("label"))
+        << "it shows the selection at once";
+    DestroyWindow(properties_hwnd);
+    DestroyWindow(windows->outline()->hwnd());
+    ASSERT_EQ(windows->properties(), nullptr);
+    Ui::ToolButton* button = workspace->tool_strip()->tool_windows_button();
+    const D2D1_POINT_2F at = TestSupport::root_point(*button, 11.0f, 11.0f);
+    TestSupport::send_mouse(window->hwnd(), WM_MOUSEMOVE, 0, static_cast<int>(at.x), static_cast<int>(at.y));
+    TestSupport::send_mouse(window->hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, static_cast<int>(at.x), static_cast<int>(at.y));
+    TestSupport::send_mouse(window->hwnd(), WM_LBUTTONUP, 0, static_cast<int>(at.x), static_cast<int>(at.y));
+    ASSERT_NE(windows->properties(), nullptr);
+    ASSERT_NE(windows->outline(), nullptr);
+    properties_hwnd = windows->properties()->hwnd();
+    outline_hwnd = windows->outline()->hwnd();
+    EXPECT_TRUE(IsWindowVisible(properties_hwnd));
+    EXPECT_EQ(windows->properties()->widget(), widget("label"));
+
+    // Then everything closes with the editor.
     window.reset();
     EXPECT_FALSE(IsWindow(properties_hwnd));
     EXPECT_FALSE(IsWindow(outline_hwnd));
+}
+
+TEST_F(OutlineTest, ALabelEditOrF2RenamesTheWidget)
+{
+    open_outline();
+    Screen::Widget* label = widget("label");
+    HTREEITEM item = outline.get()->item_of(label);
+    const auto edit_label = [&](HTREEITEM target, const wchar_t* text) {
+        HWND edit = TreeView_EditLabel(tree(), target);
+        if (edit) {
+            SetWindowTextW(edit, text);
+            TreeView_EndEditLabelNow(tree(), FALSE);
+        }
+        return edit != nullptr;
+    };
+    ASSERT_TRUE(edit_label(item, L"caption"));
+    EXPECT_EQ(label->name(), "caption");
+    EXPECT_EQ(text_of(item), L"caption");
+    EXPECT_EQ(workspace->document()->history().size(), 1u);
+
+    // Refused: the item keeps the widget's name.
+    ASSERT_TRUE(edit_label(item, L"second"));
+    EXPECT_EQ(label->name(), "caption");
+    EXPECT_EQ(text_of(item), L"caption");
+    EXPECT_FALSE(workspace->session().status().empty());
+
+    // The screen's own item has no name to edit; a rename elsewhere shows here.
+    EXPECT_FALSE(edit_label(TreeView_GetRoot(tree()), L"renamed"));
+    workspace->session().undo();
+    EXPECT_EQ(text_of(item), L"label");
+
+    // F2 starts the edit on the selection, in the tree or from the editor's keys.
+    workspace->session().select(widget("second"));
+    SendMessageW(tree(), WM_KEYDOWN, VK_F2, 0);
+    HWND edit = TreeView_GetEditControl(tree());
+    ASSERT_NE(edit, nullptr);
+    TreeView_EndEditLabelNow(tree(), TRUE);
+    EXPECT_EQ(TreeView_GetEditControl(tree()), nullptr);
+    EXPECT_EQ(widget("second")->name(), "second") << "a cancelled edit renames nothing";
 }

@@ -4,8 +4,10 @@
 #include "editor/choice_row.h"
 #include "editor/outline_window.h"
 #include "editor/prop_tree.h"
+#include "editor/tool_strip.h"
 #include "editor/properties_window.h"
 #include "editor/ucs_choice.h"
+#include "editor/window_text.h"
 #include "screen/button_widgets.h"
 
 #include "editor_win/editor_fixture.h"
@@ -27,7 +29,6 @@ protected:
                            std::string("\xFF\xFE", 2) + utf16("100\tPlay the game\r\n101\tQuit\r\n250\tOptions\r\n"));
         PropertiesWindow::remembered_frame() = Editor::RememberedFrame{Editor::unplaced, Editor::unplaced, 250, 300};
         Editor::OutlineWindow::remembered_frame() = Editor::RememberedFrame{Editor::unplaced, Editor::unplaced, 200, 300};
-        Ui::EditorWorkspace::set_emphasize_selection(true);
     }
     void TearDown() override
     {
@@ -49,7 +50,7 @@ protected:
     {
         if (!workspace)
             open_editor();
-        properties = Gfx::WindowLink<PropertiesWindow>(PropertiesWindow::open(*workspace));
+        properties = Gfx::WindowLink<PropertiesWindow>(PropertiesWindow::open(*workspace, window->hwnd()));
         return properties.get();
     }
 
@@ -81,7 +82,7 @@ TEST_F(PropertiesTest, HiddenWithoutASelectionAndShownBesideTheEditorWithOne)
     GetWindowRect(window->hwnd(), &editor);
     const Editor::WindowPosition expected =
         Editor::place_over(editor.left, editor.top, editor.right, editor.bottom, 250, 300, 0.85f);
-    workspace->select(widget("label"));
+    workspace->session().select(widget("label"));
     EXPECT_TRUE(IsWindowVisible(hwnd));
     EXPECT_NE(GetForegroundWindow(), hwnd) << "shown without activating";
     RECT placed{};
@@ -90,10 +91,10 @@ TEST_F(PropertiesTest, HiddenWithoutASelectionAndShownBesideTheEditorWithOne)
     EXPECT_EQ(placed.top, expected.y);
 
     SetWindowPos(hwnd, nullptr, 60, 70, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    workspace->select(nullptr);
+    workspace->session().select(nullptr);
     EXPECT_FALSE(IsWindowVisible(hwnd));
     EXPECT_EQ(grid()->row(u"Name"), nullptr) << "no rows without a widget";
-    workspace->select(widget("first"));
+    workspace->session().select(widget("first"));
     EXPECT_TRUE(IsWindowVisible(hwnd));
     GetWindowRect(hwnd, &placed);
     EXPECT_EQ(placed.left, 60) << "again where it was left";
@@ -103,7 +104,7 @@ TEST_F(PropertiesTest, HiddenWithoutASelectionAndShownBesideTheEditorWithOne)
 TEST_F(PropertiesTest, ShowsEveryRowOfTheWidgetInOrder)
 {
     open_editor();
-    workspace->select(widget("first"));
+    workspace->session().select(widget("first"));
     open_properties();
     HTREEITEM group = TreeView_GetRoot(grid()->tree());
     EXPECT_EQ(text_of(group), L"Widget");
@@ -130,7 +131,7 @@ TEST_F(PropertiesTest, ShowsEveryRowOfTheWidgetInOrder)
     EXPECT_FALSE(row(u"Display")->editable());
     EXPECT_TRUE(row(u"Name")->editable());
 
-    workspace->select(widget("label"));
+    workspace->session().select(widget("label"));
     EXPECT_EQ(value(u"Style"), u"(None)");
     EXPECT_EQ(value(u"Width"), u"0.3");
     EXPECT_EQ(value(u"Text"), u"$100");
@@ -140,7 +141,7 @@ TEST_F(PropertiesTest, RectangleTextsAreReadAsFarAsTheyGo)
 {
     open_editor();
     Screen::Widget* label = widget("label");
-    workspace->select(label);
+    workspace->session().select(label);
     open_properties();
     auto recorder = std::make_shared<Recorder>();
     workspace->document()->add_observer(recorder);
@@ -170,7 +171,7 @@ TEST_F(PropertiesTest, SizesSwitchBetweenANumberAndTheStyleDefault)
 {
     open_editor();
     Screen::Widget* first = widget("first");
-    workspace->select(first);
+    workspace->session().select(first);
     open_properties();
     ASSERT_TRUE(first->size_from_style());
     row(u"Width")->commit(u"0.5");
@@ -197,9 +198,9 @@ TEST_F(PropertiesTest, DisplayFollowsTheOutlineAndSetsVisibility)
 {
     open_editor();
     Screen::Widget* label = widget("label");
-    workspace->select(label);
+    workspace->session().select(label);
     open_properties();
-    outline = Gfx::WindowLink<Editor::OutlineWindow>(Editor::OutlineWindow::open(*workspace));
+    outline = Gfx::WindowLink<Editor::OutlineWindow>(Editor::OutlineWindow::open(*workspace, window->hwnd()));
     EXPECT_EQ(value(u"Display"), u"Visible");
 
     label->set_visible(false); // as the outline's double-click does
@@ -227,25 +228,25 @@ TEST_F(PropertiesTest, ButtonsPreviewTheirStatesWithoutEditingTheScreen)
         { type = 'RadioButton', name = 'radio' },
     } } })");
     open_editor();
-    workspace->select(widget("label"));
+    workspace->session().select(widget("label"));
     open_properties();
     EXPECT_EQ(row(u"Preview State"), nullptr) << "only buttons have states to preview";
 
     auto* button = dynamic_cast<Screen::ButtonWidget*>(widget("button"));
-    workspace->select(button);
+    workspace->session().select(button);
     auto* preview = dynamic_cast<Editor::ChoiceRow*>(row(u"Preview State"));
     ASSERT_NE(preview, nullptr);
     EXPECT_FALSE(preview->editable());
     EXPECT_EQ(preview->entries(), (std::vector<std::u16string>{u"Live", u"Normal", u"Hover", u"Pressed", u"Disabled"}));
     EXPECT_EQ(preview->current(), 0);
-    const std::string table = workspace->copy_as_lua();
+    const std::string table = workspace->session().copy_as_lua();
     auto recorder = std::make_shared<Recorder>();
     workspace->document()->add_observer(recorder);
     preview->commit_entry(3);
     EXPECT_EQ(button->preview_state(), Screen::state_active);
     EXPECT_EQ(button->visual_state(), Screen::state_active);
     EXPECT_EQ(value(u"Preview State"), u"Pressed");
-    EXPECT_EQ(workspace->copy_as_lua(), table) << "the copied table is as it was";
+    EXPECT_EQ(workspace->session().copy_as_lua(), table) << "the copied table is as it was";
     EXPECT_TRUE(recorder->properties.empty());
     preview->commit_entry(0);
     EXPECT_EQ(button->preview_state(), std::nullopt);
@@ -254,7 +255,7 @@ TEST_F(PropertiesTest, ButtonsPreviewTheirStatesWithoutEditingTheScreen)
     // Toggles add the checked states, and the row shows the preview again when the
     // button is selected again or the preview was set elsewhere.
     auto* check = dynamic_cast<Screen::ToggleWidget*>(widget("check"));
-    workspace->select(check);
+    workspace->session().select(check);
     preview = dynamic_cast<Editor::ChoiceRow*>(row(u"Preview State"));
     ASSERT_NE(preview, nullptr);
     EXPECT_EQ(preview->entries(),
@@ -263,8 +264,8 @@ TEST_F(PropertiesTest, ButtonsPreviewTheirStatesWithoutEditingTheScreen)
     preview->commit_entry(6);
     EXPECT_EQ(check->visual_state(), Screen::state_checked_hover);
     EXPECT_FALSE(check->checked()) << "a checked preview does not check the box";
-    workspace->select(button);
-    workspace->select(check);
+    workspace->session().select(button);
+    workspace->session().select(check);
     EXPECT_EQ(value(u"Preview State"), u"Checked Hover");
     check->set_preview_state(Screen::state_disabled);
     preview = dynamic_cast<Editor::ChoiceRow*>(row(u"Preview State"));
@@ -277,7 +278,7 @@ TEST_F(PropertiesTest, ButtonsPreviewTheirStatesWithoutEditingTheScreen)
     preview->advance();
     EXPECT_EQ(check->preview_state(), std::nullopt) << "past the last entry back to Live";
 
-    workspace->select(widget("radio"));
+    workspace->session().select(widget("radio"));
     EXPECT_EQ(dynamic_cast<Editor::ChoiceRow*>(row(u"Preview State"))->entries().size(), 9u);
     dynamic_cast<Editor::ChoiceRow*>(row(u"Preview State"))->commit_entry(5);
     EXPECT_EQ(widget("radio")->visual_state(), Screen::state_checked);
@@ -291,7 +292,7 @@ TEST_F(PropertiesTest, TheStyleListOffersTheTypesStylesAndChoosingOneRestyles)
 {
     open_editor();
     Screen::Widget* first = widget("first");
-    workspace->select(first);
+    workspace->session().select(first);
     open_properties();
     auto* style = dynamic_cast<Editor::ChoiceRow*>(row(u"Style"));
     ASSERT_NE(style, nullptr);
@@ -311,7 +312,7 @@ TEST_F(PropertiesTest, TextsAreTypedOrPickedFromTheDockedChooser)
 {
     open_editor();
     Screen::Widget* label = widget("label");
-    workspace->select(label);
+    workspace->session().select(label);
     open_properties();
     row(u"Text")->commit(u"Caf\u00e9");
     EXPECT_EQ(*label->text(), "Caf\xe9");
@@ -370,7 +371,7 @@ TEST_F(PropertiesTest, TextsAreTypedOrPickedFromTheDockedChooser)
 TEST_F(PropertiesTest, AChooserDockedAtTheScreensEdgeMovesTheWindowInUntilItCloses)
 {
     open_editor();
-    workspace->select(widget("label"));
+    workspace->session().select(widget("label"));
     open_properties();
     HWND hwnd = properties.get()->hwnd();
     MONITORINFO monitor{};
@@ -395,7 +396,7 @@ TEST_F(PropertiesTest, TheKeystrokesOfOneFieldAreOneUndoStep)
 {
     open_editor();
     Screen::Widget* label = widget("label");
-    workspace->select(label);
+    workspace->session().select(label);
     open_properties();
     HWND tree = grid()->tree();
     const auto type = [&](const char16_t* row_name, std::initializer_list<const wchar_t*> texts) {
@@ -412,10 +413,10 @@ TEST_F(PropertiesTest, TheKeystrokesOfOneFieldAreOneUndoStep)
     type(u"Text", {L"Cafe"});
     EXPECT_EQ(workspace->document()->history().size(), 2u) << "another visit to the field, another step";
 
-    ASSERT_TRUE(workspace->undo());
+    ASSERT_TRUE(workspace->session().undo());
     EXPECT_EQ(*label->text(), "Caf");
     EXPECT_EQ(value(u"Text"), u"Caf") << "the grid follows";
-    ASSERT_TRUE(workspace->undo());
+    ASSERT_TRUE(workspace->session().undo());
     EXPECT_EQ(*label->text(), "$100");
     EXPECT_EQ(value(u"Text"), u"$100");
 }
@@ -424,7 +425,7 @@ TEST_F(PropertiesTest, CtrlZInTheGridUndoesAndArrowsStayTheGrids)
 {
     open_editor();
     Screen::Widget* label = widget("label");
-    workspace->select(label);
+    workspace->session().select(label);
     open_properties();
     row(u"Text")->commit(u"typed");
     HWND tree = grid()->tree();
@@ -441,4 +442,186 @@ TEST_F(PropertiesTest, CtrlZInTheGridUndoesAndArrowsStayTheGrids)
     EXPECT_FALSE(workspace->handle_tool_window_key(VK_LEFT, false, false)) << "arrows move in the grid";
     EXPECT_TRUE(workspace->handle_tool_window_key('Y', true, false));
     EXPECT_EQ(*label->text(), "typed");
+}
+
+namespace {
+
+// The default screen, with two widgets showing the tooltip widget 'tip'.
+constexpr const char* tooltip_screen = R"(Screen = {
+    Widgets = { type = 'Group', name = 'root', position = {0, 0}, size = {1, 1}, Children = {
+        { type = 'TextLabel', name = 'label', position = {0.1, 0.1}, size = {0.3, 0.1}, text = '$100',
+          tooltip_name = 'tip' },
+        { type = 'Button', name = 'button', position = {0.5, 0.1}, size = {0.2, 0.1}, tooltip_name = 'tip' },
+    } },
+    TooltipWidgets = { type = 'Group', name = 'tips', Children = {
+        { type = 'TextLabel', name = 'tip', visible = false },
+        { type = 'TextLabel', name = 'hint', visible = false },
+    } },
+})";
+
+// Keys as the user presses them in the grid's open edit, with Shift held or not.
+void press(HWND edit, WPARAM key, bool shift = false)
+{
+    BYTE keys[256]{};
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(keys);
+    SendMessageW(edit, WM_KEYDOWN, key, 0);
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+}
+
+} // namespace
+
+TEST_F(PropertiesTest, ARenameIsTypedCommittedByEnterAndTakesTheTooltipReferencesAlong)
+{
+    write_screen(tooltip_screen);
+    open_editor();
+    Screen::Widget* tip = find(workspace->document()->tooltip_widgets(), "tip");
+    workspace->session().select(tip);
+    open_properties();
+    HWND tree = grid()->tree();
+
+    // Nothing is renamed while the name is typed: it would pass through "h", "hi" ...
+    TreeView_SelectItem(tree, row(u"Name")->item());
+    HWND edit = grid()->editor_window();
+    ASSERT_NE(edit, nullptr);
+    SetWindowTextW(edit, L"hin");
+    SetWindowTextW(edit, L"help");
+    EXPECT_EQ(tip->name(), "tip");
+    press(edit, VK_RETURN);
+    EXPECT_EQ(grid()->editor_window(), nullptr) << "Enter closes the edit";
+    EXPECT_EQ(tip->name(), "help");
+    EXPECT_EQ(widget("label")->tooltip_name(), std::optional<std::string>("help"));
+    EXPECT_EQ(widget("button")->tooltip_widget(), tip);
+    EXPECT_EQ(value(u"Name"), u"help");
+    EXPECT_EQ(workspace->document()->history().size(), 1u);
+
+    // A name another widget has is refused: the row keeps the old one, the strip says why.
+    TreeView_SelectItem(tree, row(u"Type")->item());
+    EXPECT_EQ(grid()->editor_window(), nullptr) << "the type is read-only";
+    EXPECT_TRUE(row(u"Type")->read_only());
+    TreeView_SelectItem(tree, row(u"Name")->item());
+    SetWindowTextW(grid()->editor_window(), L"hint");
+    press(grid()->editor_window(), VK_RETURN);
+    EXPECT_EQ(tip->name(), "help");
+    EXPECT_EQ(value(u"Name"), u"help");
+    EXPECT_NE(workspace->tool_strip()->status().find(L"another widget has that name"), std::wstring::npos)
+        << workspace->tool_strip()->status();
+    EXPECT_EQ(workspace->document()->history().size(), 1u);
+
+    // Undone as one step: the name and the references together.
+    ASSERT_TRUE(workspace->session().undo());
+    EXPECT_EQ(value(u"Name"), u"tip");
+    EXPECT_EQ(widget("label")->tooltip_name(), std::optional<std::string>("tip"));
+    EXPECT_EQ(widget("label")->tooltip_widget(), tip);
+}
+
+TEST_F(PropertiesTest, TheTooltipWidgetRowChoosesAmongTheTooltipsAsAnEdit)
+{
+    write_screen(tooltip_screen);
+    open_editor();
+    Screen::Widget* label = widget("label");
+    workspace->session().select(label);
+    open_properties();
+    EXPECT_EQ(value(u"Tooltip Widget"), u"tip");
+    auto* tooltip = dynamic_cast<Editor::ChoiceRow*>(row(u"Tooltip Widget"));
+    ASSERT_NE(tooltip, nullptr);
+    EXPECT_FALSE(tooltip->editable());
+    HWND list = tooltip->open_popup(grid()->tree());
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(tooltip->entries(), (std::vector<std::u16string>{u"(None)", u"tips", u"tip", u"hint"}));
+    EXPECT_EQ(tooltip->current(), 2);
+    tooltip->commit_entry(3);
+    DestroyWindow(list);
+    EXPECT_EQ(label->tooltip_widget(), find(workspace->document()->tooltip_widgets(), "hint"));
+    EXPECT_EQ(value(u"Tooltip Widget"), u"hint");
+    tooltip->commit_entry(0);
+    EXPECT_EQ(label->tooltip_widget(), nullptr);
+    EXPECT_EQ(value(u"Tooltip Widget"), u"");
+    workspace->session().undo();
+    workspace->session().undo();
+    EXPECT_EQ(value(u"Tooltip Widget"), u"tip");
+    EXPECT_EQ(label->tooltip_widget(), find(workspace->document()->tooltip_widgets(), "tip"));
+}
+
+TEST_F(PropertiesTest, EscapeRestoresTheFieldAndTabMovesBetweenEditableRows)
+{
+    open_editor();
+    Screen::Widget* label = widget("label");
+    // A position no seven-digit text gives back exactly.
+    label->set_bounds(0.123456789f, 0.1f, 0.3f, 0.1f);
+    workspace->document()->history().clear();
+    workspace->session().select(label);
+    const std::string before = workspace->session().copy_as_lua();
+    open_properties();
+    HWND tree = grid()->tree();
+
+    TreeView_SelectItem(tree, row(u"Rectangle")->item());
+    SetWindowTextW(grid()->editor_window(), L"[0.5");
+    SetWindowTextW(grid()->editor_window(), L"[0.5, 0.5");
+    EXPECT_EQ(label->y(), 0.5f) << "typed, applied";
+    press(grid()->editor_window(), VK_ESCAPE);
+    EXPECT_EQ(grid()->editor_window(), nullptr);
+    EXPECT_EQ(workspace->session().copy_as_lua(), before) << "the very values back";
+    EXPECT_EQ(value(u"Rectangle"), u"[0.1234568, 0.1, 0.3, 0.1]");
+    EXPECT_FALSE(workspace->session().can_undo()) << "nothing left behind";
+    EXPECT_FALSE(workspace->session().can_redo());
+
+    // Tab: the next row with an edit, over rows without one and around the end.
+    TreeView_SelectItem(tree, row(u"Name")->item());
+    const char16_t* const order[] = {u"Rectangle", u"Text", u"Tooltip Text", u"Name"};
+    for (const char16_t* next : order) {
+        press(grid()->editor_window(), VK_TAB);
+        EXPECT_EQ(grid()->active_row(), row(next)) << std::string(next, next + std::char_traits<char16_t>::length(next));
+        ASSERT_NE(grid()->editor_window(), nullptr);
+        EXPECT_EQ(GetFocus(), grid()->editor_window());
+    }
+    press(grid()->editor_window(), VK_TAB, true);
+    EXPECT_EQ(grid()->active_row(), row(u"Tooltip Text")) << "Shift+Tab goes back";
+    EXPECT_FALSE(workspace->session().can_undo()) << "moving through the rows changes nothing";
+}
+
+TEST_F(PropertiesTest, AnOpenEditShowsTheValueThatUndoAndRedoPutBack)
+{
+    open_editor();
+    Screen::Widget* label = widget("label");
+    workspace->session().select(label);
+    open_properties();
+    TreeView_SelectItem(grid()->tree(), row(u"Text")->item());
+    HWND edit = grid()->editor_window();
+    SetWindowTextW(edit, L"typed");
+    ASSERT_EQ(*label->text(), "typed");
+
+    // Ctrl+Z from the tree, the edit still open: it shows what was put back, and more
+    // typing goes on from there, not from the undone text.
+    ASSERT_TRUE(workspace->session().undo());
+    EXPECT_EQ(Editor::window_text(edit), u"$100");
+    ASSERT_TRUE(workspace->session().redo());
+    EXPECT_EQ(Editor::window_text(edit), u"typed");
+    ASSERT_TRUE(workspace->session().undo());
+    SetWindowTextW(edit, Editor::wide(Editor::window_text(edit) + u"!"));
+    EXPECT_EQ(*label->text(), "$100!");
+    press(edit, VK_ESCAPE);
+    EXPECT_EQ(*label->text(), "$100") << "Escape goes back to what the edit showed after the undo";
+}
+
+TEST_F(PropertiesTest, ClosingWithTheChooserDockedRemembersTheGridsOwnFrame)
+{
+    open_editor();
+    workspace->session().select(widget("label"));
+    open_properties();
+    const int width = client_width();
+    ASSERT_NE(row(u"Text")->open_popup(grid()->tree()), nullptr);
+    ASSERT_GT(client_width(), width);
+    EXPECT_EQ(PropertiesWindow::remembered_frame().width, width) << "the chooser is not the grid's";
+
+    // The screen closes with the chooser docked; the next Properties window is as wide
+    // as the grid was, however often that happens.
+    for (int cycle = 0; cycle < 2; ++cycle) {
+        DestroyWindow(properties.get()->hwnd());
+        open_properties();
+        EXPECT_EQ(client_width(), width) << cycle;
+        ASSERT_NE(row(u"Text")->open_popup(grid()->tree()), nullptr);
+    }
 }

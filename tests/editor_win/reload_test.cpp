@@ -5,7 +5,7 @@
 #include "editor/editor_tool_windows.h"
 #include "editor/outline_window.h"
 #include "editor/properties_window.h"
-#include "ui/tool_strip.h"
+#include "editor/tool_strip.h"
 
 #include "editor_win/editor_fixture.h"
 
@@ -30,10 +30,8 @@ protected:
     void SetUp() override
     {
         EditorFixture::SetUp();
-        Ui::EditorWorkspace::set_tool_window_factory(Editor::EditorToolWindows::factory());
-        open_editor();
-        Ui::EditorWorkspace::set_tool_window_factory(nullptr);
-        windows = dynamic_cast<Editor::EditorToolWindows*>(workspace->tool_windows());
+        open_editor_with_tool_windows();
+        windows = workspace->tool_windows();
         ASSERT_NE(windows, nullptr);
     }
     void TearDown() override { window.reset(); }
@@ -46,7 +44,7 @@ protected:
 
 TEST_F(ReloadTest, TheSelectionIsFoundAgainByName)
 {
-    workspace->select(widget("second"));
+    workspace->session().select(widget("second"));
     Screen::ScreenDocument* before = workspace->document();
     write_screen(edited_screen);
     ASSERT_TRUE(workspace->reload());
@@ -72,7 +70,7 @@ TEST_F(ReloadTest, TheSelectionIsFoundAgainByName)
 
     // Both windows hear the new document: a change made elsewhere reaches them.
     Screen::Widget* label = widget("label");
-    workspace->select(label);
+    workspace->session().select(label);
     EXPECT_EQ(selected_item(), L"label");
     label->set_visible(false);
     EXPECT_EQ(windows->properties()->widget(), label);
@@ -80,7 +78,7 @@ TEST_F(ReloadTest, TheSelectionIsFoundAgainByName)
 
 TEST_F(ReloadTest, AWidgetThatIsGoneLeavesNothingSelected)
 {
-    workspace->select(widget("hidden"));
+    workspace->session().select(widget("hidden"));
     write_screen(edited_screen);
     ASSERT_TRUE(workspace->reload());
     EXPECT_EQ(workspace->selection(), nullptr);
@@ -90,7 +88,7 @@ TEST_F(ReloadTest, AWidgetThatIsGoneLeavesNothingSelected)
 
 TEST_F(ReloadTest, AFailingVersionKeepsTheLastGoodOneUntilTheNextGoodSave)
 {
-    workspace->select(widget("label"));
+    workspace->session().select(widget("label"));
     Screen::ScreenDocument* good = workspace->document();
     Screen::Widget* label = widget("label");
 
@@ -123,7 +121,7 @@ TEST_F(ReloadTest, ClosedToolWindowsStayClosed)
 {
     DestroyWindow(windows->outline()->hwnd());
     ASSERT_EQ(windows->outline(), nullptr);
-    workspace->select(widget("label"));
+    workspace->session().select(widget("label"));
     write_screen(edited_screen);
     ASSERT_TRUE(workspace->reload());
     EXPECT_EQ(windows->outline(), nullptr);

@@ -114,14 +114,6 @@ TEST_F(TextureCacheTest, TheColonPrefixIsNotPartOfTheName)
     EXPECT_EQ(m_cache.texture(m_target.target(), "art\\a"), bitmap) << "one key for both spellings";
 }
 
-TEST_F(TextureCacheTest, PreparedTexturesComeAfterTheCache)
-{
-    ComPtr<ID2D1Bitmap> prepared = load(m_target.target(), blob_of("\x55"));
-    m_cache.prepare("art\\ready", prepared);
-    EXPECT_EQ(m_cache.texture(m_target.target(), "art\\ready"), prepared);
-    EXPECT_TRUE(m_files->reads.empty());
-}
-
 TEST_F(TextureCacheTest, AnotherTargetStartsAfresh)
 {
     m_files->add("art\\a.dds", "\x30");

@@ -9,10 +9,10 @@
 #include "render/resource_set.h"
 #include "screen/screen_document.h"
 #include "screen/widget.h"
-#include "ui/editor_workspace.h"
+#include "editor/editor_workspace.h"
 #include "ui/file_entry.h"
 #include "ui/file_group.h"
-#include "ui/tool_strip.h"
+#include "editor/tool_strip.h"
 
 #include "support/temp_folder.h"
 #include "support/win/message_pump.h"
@@ -178,7 +178,7 @@ protected:
         ASSERT_NE(screens->watcher(), nullptr);
         ASSERT_EQ(screens->watcher()->watched_count(), 1u);
         screens->choose(entries().at(0));
-        editor = dynamic_cast<Ui::EditorWorkspace*>(screens->detail());
+        editor = dynamic_cast<Editor::EditorWorkspace*>(screens->detail());
         ASSERT_NE(editor, nullptr);
     }
 
@@ -201,13 +201,13 @@ protected:
     TempFolder installation;
     TestSupport::TestRoot root;
     Start::ScreenSelector* screens = nullptr;
-    Ui::EditorWorkspace* editor = nullptr;
+    Editor::EditorWorkspace* editor = nullptr;
 };
 
 TEST_F(FollowingTest, SavingTheOpenScreenShowsTheNewVersion)
 {
     ASSERT_EQ(shown_text(), "one");
-    editor->select(editor->document()->widgets());
+    editor->session().select(editor->document()->widgets());
     write_screen("two");
     ASSERT_TRUE(pump_until([&] { return shown_text() == "two"; }, 10000));
     EXPECT_EQ(editor->selection(), editor->document()->widgets()) << "the selection is kept by name";

@@ -7,7 +7,7 @@
 #include "ui/file_entry.h"
 #include "ui/file_group.h"
 #include "ui/file_header.h"
-#include "ui/editor_workspace.h"
+#include "editor/editor_workspace.h"
 #include "screen/screen_document.h"
 
 #include "support/temp_folder.h"
@@ -240,7 +240,7 @@ TEST_F(StartListsTest, OpeningAScreenShowsItAndTheHeadersGoBackOneListEach)
     Ui::FileEntry* main_menu = entry_named(*screens, "\\mainmenuscreen.screen");
     ASSERT_NE(main_menu, nullptr);
     click(*main_menu);
-    auto* workspace = dynamic_cast<Ui::EditorWorkspace*>(screens->detail());
+    auto* workspace = dynamic_cast<Editor::EditorWorkspace*>(screens->detail());
     ASSERT_NE(workspace, nullptr);
     ASSERT_NE(workspace->document(), nullptr);
     EXPECT_EQ(workspace->document()->path(), "Art\\UI\\Screens\\mainmenuscreen.screen");
@@ -281,7 +281,7 @@ TEST_F(StartListsTest, AScreenThatDoesNotLoadShowsItsMessageAndKeepsTheList)
 
     click(*entry_named(*screens, "\\fine.screen"));
     EXPECT_EQ(boxes.boxes.size(), 1u);
-    auto* workspace = dynamic_cast<Ui::EditorWorkspace*>(screens->detail());
+    auto* workspace = dynamic_cast<Editor::EditorWorkspace*>(screens->detail());
     ASSERT_NE(workspace, nullptr);
     EXPECT_EQ(workspace->document()->widget_count(), 1u);
     // The module's folder watches end before its folder is removed: Wine hangs removing
@@ -313,7 +313,7 @@ TEST_F(StartListsTest, AScreenOpenedBeforeTheModuleHasLoadedFailsAndWorksLater)
     screens->mod().wait_until_loaded(10000);
     click(*credits);
     EXPECT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_NE(dynamic_cast<Ui::EditorWorkspace*>(screens->detail()), nullptr);
+    EXPECT_NE(dynamic_cast<Editor::EditorWorkspace*>(screens->detail()), nullptr);
 }
 
 TEST_F(StartListsTest, AFailedBackgroundLoadIsReportedWhenAScreenIsOpened)

@@ -1,4 +1,4 @@
-#include "ui/tool_atlas.h"
+#include "editor/tool_atlas.h"
 
 #include "app/com_call.h"
 #include "app/wic_calls.h"
@@ -113,7 +113,7 @@ int count_mismatches(const OffscreenTarget& target, int tolerance, UINT first_ro
 TEST(ToolAtlas, IsTheToolbarPictureOverTheWidgetIconsWithTheBadgeOnEach)
 {
     OffscreenTarget target(test_graphics(), 256, 32);
-    ComPtr<ID2D1Bitmap> atlas = Ui::compose_tool_atlas(target.target(), test_graphics().wic_factory.Get());
+    ComPtr<ID2D1Bitmap> atlas = Editor::compose_tool_atlas(target.target(), test_graphics().wic_factory.Get());
     ASSERT_NE(atlas, nullptr);
     EXPECT_EQ(atlas->GetSize().width, 256.0f);
     EXPECT_EQ(atlas->GetSize().height, 32.0f);
@@ -126,7 +126,7 @@ TEST(ToolAtlas, IsTheToolbarPictureOverTheWidgetIconsWithTheBadgeOnEach)
 TEST(ToolAtlas, TheThirdAddWidgetCellShowsTheCheckBoxWithTheBadgeAtItsLowerLeft)
 {
     OffscreenTarget target(test_graphics(), 256, 32);
-    ComPtr<ID2D1Bitmap> atlas = Ui::compose_tool_atlas(target.target(), test_graphics().wic_factory.Get());
+    ComPtr<ID2D1Bitmap> atlas = Editor::compose_tool_atlas(target.target(), test_graphics().wic_factory.Get());
     BitmapView view(atlas.Get());
     target.draw(view);
 
@@ -159,7 +159,7 @@ TEST(ToolAtlas, KeepsItsTransparencyOnATargetWithoutAlpha)
     App::check(graphics.d2d_factory->CreateWicBitmapRenderTarget(bitmap.Get(), properties, &target),
                "ID2D1Factory::CreateWicBitmapRenderTarget");
 
-    ComPtr<ID2D1Bitmap> atlas = Ui::compose_tool_atlas(target.Get(), graphics.wic_factory.Get());
+    ComPtr<ID2D1Bitmap> atlas = Editor::compose_tool_atlas(target.Get(), graphics.wic_factory.Get());
     target->BeginDraw();
     target->Clear(D2D1::ColorF(1.0f, 1.0f, 1.0f, 1.0f));
     target->DrawBitmap(atlas.Get(), D2D1::RectF(0, 0, 256, 32), 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR,

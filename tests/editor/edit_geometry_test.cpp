@@ -1,13 +1,13 @@
 // The edit tool's handle squares, what dragging them does, and the editor's keys.
 
-#include "ui/editor_keys.h"
-#include "ui/resize_handles.h"
+#include "editor/editor_keys.h"
+#include "editor/resize_handles.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using namespace Ui;
+using namespace Editor;
 
 TEST(ResizeHandles, SitOnTheFramesCornersAndEdgeMiddlesInWholePixels)
 {
@@ -89,12 +89,20 @@ TEST(EditorKeys, MapToCommands)
         {0x28, false, true, false, EditorCommand::nudge, 0, 10},
         {0x28, true, false, false, EditorCommand::none, 0, 0},
         {0x28, false, false, true, EditorCommand::none, 0, 0},
+        {0x71, false, false, false, EditorCommand::rename, 0, 0},
+        {0x71, false, true, false, EditorCommand::none, 0, 0},
+        {0x73, false, false, false, EditorCommand::show_tool_windows, 0, 0},
+        {0x73, false, false, true, EditorCommand::none, 0, 0}, // Alt+F4 closes the window
     };
     for (const Case& c : cases) {
         const EditorKeyCommand command = editor_key_command(c.key, c.control, c.shift, c.alt);
         EXPECT_EQ(command.command, c.command) << c.key << c.control << c.shift << c.alt;
         EXPECT_EQ(command.dx, c.dx) << c.key;
         EXPECT_EQ(command.dy, c.dy) << c.key;
+        // Tool windows keep the arrows for themselves and pass the rest on.
+        EXPECT_EQ(tool_windows_pass_on(command.command),
+                  c.command != EditorCommand::none && c.command != EditorCommand::nudge)
+            << c.key;
     }
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 // The strip across the top of the editor workspace: the label "Tool: ", the select and
 // edit tools (one of them chosen), the add-widget tools (inactive for now), undo, redo
-// and copy, and the preview resolution's choice. Icon buttons draw from the workspace's
-// tool atlas.
+// and copy, the tool windows, and the preview resolution's choice, then a status line.
+// Icon buttons draw from the workspace's tool atlas.
 
+#include "editor/editor_tool.h"
 #include "ui/container_element.h"
 #include "ui/tool_strip_brushes.h"
 
@@ -16,13 +17,13 @@
 #include <vector>
 
 namespace Ui {
-
 class TextToolButton;
 class ToolButton;
+} // namespace Editor
 
-enum class Tool { select, edit };
+namespace Editor {
 
-class ToolStrip : public ContainerElement {
+class ToolStrip : public Ui::ContainerElement {
 public:
     static constexpr float strip_height = 24.0f;
     // Add-widget buttons: one per widget-type icon of the atlas's lower row, from the left.
@@ -34,6 +35,7 @@ public:
         std::function<void()> redo;
         std::function<void()> copy;
         std::function<void()> choose_resolution;
+        std::function<void()> show_tool_windows;
     };
 
     // `atlas`: the workspace's atlas slot (empty until its first draw).
@@ -55,39 +57,41 @@ public:
     const std::wstring& status() const { return m_status_text; }
     IDWriteTextLayout* status_layout() const { return m_status.Get(); }
 
-    ToolButton* select_button() const { return m_select; }
-    ToolButton* edit_button() const { return m_edit; }
-    ToolButton* undo_button() const { return m_undo; }
-    ToolButton* redo_button() const { return m_redo; }
-    ToolButton* copy_button() const { return m_copy; }
-    TextToolButton* resolution_button() const { return m_resolution; }
-    const std::vector<ToolButton*>& add_widget_buttons() const { return m_add_widget; }
+    Ui::ToolButton* select_button() const { return m_select; }
+    Ui::ToolButton* edit_button() const { return m_edit; }
+    Ui::ToolButton* undo_button() const { return m_undo; }
+    Ui::ToolButton* redo_button() const { return m_redo; }
+    Ui::ToolButton* copy_button() const { return m_copy; }
+    Ui::ToolButton* tool_windows_button() const { return m_tool_windows; }
+    Ui::TextToolButton* resolution_button() const { return m_resolution; }
+    const std::vector<Ui::ToolButton*>& add_widget_buttons() const { return m_add_widget; }
     IDWriteTextLayout* label() const { return m_label.Get(); }
 
     // Solid: its whole rectangle is hit, buttons or not.
-    HitResult hit_test(float x, float y) override;
+    Ui::HitResult hit_test(float x, float y) override;
     void on_resized() override;
     void draw(ID2D1RenderTarget* target) override;
     void on_target_dropped() override;
 
 private:
-    ToolButton* add_button(const Microsoft::WRL::ComPtr<ID2D1Bitmap>& atlas, const D2D1_RECT_F& cell, float x,
-                           std::function<void()> on_click);
+    Ui::ToolButton* add_button(const Microsoft::WRL::ComPtr<ID2D1Bitmap>& atlas, const D2D1_RECT_F& cell, float x,
+                               std::function<void()> on_click);
     // Runs the action when it is set.
     std::function<void()> action(std::function<void()> Actions::*member);
     // Places the resolution button after the others, then the status line after it.
     void place_resolution_button();
 
     Microsoft::WRL::ComPtr<IDWriteTextLayout> m_label;
-    ToolStripBrushes m_brushes;
+    Ui::ToolStripBrushes m_brushes;
     Tool m_tool = Tool::select;
-    ToolButton* m_select = nullptr;
-    ToolButton* m_edit = nullptr;
-    std::vector<ToolButton*> m_add_widget;
-    ToolButton* m_undo = nullptr;
-    ToolButton* m_redo = nullptr;
-    ToolButton* m_copy = nullptr;
-    TextToolButton* m_resolution = nullptr;
+    Ui::ToolButton* m_select = nullptr;
+    Ui::ToolButton* m_edit = nullptr;
+    std::vector<Ui::ToolButton*> m_add_widget;
+    Ui::ToolButton* m_undo = nullptr;
+    Ui::ToolButton* m_redo = nullptr;
+    Ui::ToolButton* m_copy = nullptr;
+    Ui::ToolButton* m_tool_windows = nullptr;
+    Ui::TextToolButton* m_resolution = nullptr;
     Actions m_actions;
     std::vector<float> m_separators; // the rules between groups of buttons
     float m_resolution_left = 0.0f;
@@ -98,4 +102,4 @@ private:
     Microsoft::WRL::ComPtr<IDWriteTextLayout> m_status; // null while there is no status
 };
 
-} // namespace Ui
+} // namespace Editor

@@ -1,6 +1,6 @@
-#include "ui/editor_keys.h"
+#include "editor/editor_keys.h"
 
-namespace Ui {
+namespace Editor {
 
 namespace {
 
@@ -9,6 +9,8 @@ constexpr unsigned key_left = 0x25;
 constexpr unsigned key_up = 0x26;
 constexpr unsigned key_right = 0x27;
 constexpr unsigned key_down = 0x28;
+constexpr unsigned key_f2 = 0x71;
+constexpr unsigned key_f4 = 0x73;
 
 } // namespace
 
@@ -30,6 +32,10 @@ EditorKeyCommand editor_key_command(unsigned virtual_key, bool control, bool shi
     }
     const int step = shift ? 10 : 1;
     switch (virtual_key) {
+    case key_f2:
+        return shift ? EditorKeyCommand{} : EditorKeyCommand{EditorCommand::rename};
+    case key_f4:
+        return shift ? EditorKeyCommand{} : EditorKeyCommand{EditorCommand::show_tool_windows};
     case key_left:
         return {EditorCommand::nudge, -step, 0};
     case key_right:
@@ -43,4 +49,9 @@ EditorKeyCommand editor_key_command(unsigned virtual_key, bool control, bool shi
     }
 }
 
-} // namespace Ui
+bool tool_windows_pass_on(EditorCommand command)
+{
+    return command != EditorCommand::none && command != EditorCommand::nudge;
+}
+
+} // namespace Editor

@@ -8,7 +8,7 @@
 #include <wincodec.h>
 #include <wrl/client.h>
 
-namespace Ui {
+namespace Editor {
 
 // Where the plus badge sits in the atlas's upper row.
 constexpr D2D1_RECT_F tool_atlas_badge_cell = {48.0f, 0.0f, 64.0f, 16.0f};
@@ -17,4 +17,4 @@ constexpr D2D1_RECT_F tool_atlas_badge_cell = {48.0f, 0.0f, 64.0f, 16.0f};
 // there. Raises the resource errors of Images and COMException naming the failed call.
 Microsoft::WRL::ComPtr<ID2D1Bitmap> compose_tool_atlas(ID2D1RenderTarget* target, IWICImagingFactory* wic_factory);
 
-} // namespace Ui
+} // namespace Editor

@@ -1,4 +1,4 @@
-#include "ui/tool_strip.h"
+#include "editor/tool_strip.h"
 
 #include "app/dwrite_calls.h"
 #include "ui/text_format.h"
@@ -8,7 +8,10 @@
 #include <algorithm>
 #include <cmath>
 
-namespace Ui {
+namespace Editor {
+
+using Ui::TextToolButton;
+using Ui::ToolButton;
 
 namespace {
 
@@ -29,8 +32,8 @@ ToolStrip::ToolStrip(IDWriteFactory* dwrite_factory, const Microsoft::WRL::ComPt
     : m_factory(dwrite_factory)
 {
     m_height = strip_height;
-    m_format = create_system_text_format(dwrite_factory, 10.0f, DWRITE_FONT_WEIGHT_NORMAL);
-    m_label = create_line_layout(L"Tool: ", dwrite_factory, m_format.Get(), strip_height);
+    m_format = Ui::create_system_text_format(dwrite_factory, 10.0f, DWRITE_FONT_WEIGHT_NORMAL);
+    m_label = Ui::create_line_layout(L"Tool: ", dwrite_factory, m_format.Get(), strip_height);
     const float label_width = App::get_metrics(m_label.Get()).widthIncludingTrailingWhitespace;
 
     float x = std::ceil(label_left + label_width + label_gap);
@@ -56,6 +59,9 @@ ToolStrip::ToolStrip(IDWriteFactory* dwrite_factory, const Microsoft::WRL::ComPt
     m_redo = add_button(atlas, atlas_cell(112.0f, 0.0f), x, action(&Actions::redo));
     x += ToolButton::size + button_gap;
     m_copy = add_button(atlas, atlas_cell(128.0f, 0.0f), x, action(&Actions::copy));
+    x += ToolButton::size;
+    separate();
+    m_tool_windows = add_button(atlas, atlas_cell(144.0f, 0.0f), x, action(&Actions::show_tool_windows));
     x += ToolButton::size;
     separate();
     set_history(false, false);
@@ -112,7 +118,7 @@ void ToolStrip::set_status(const std::wstring& text)
     m_status_text = line;
     m_status.Reset();
     if (!line.empty()) {
-        m_status = create_line_layout(line, m_factory.Get(), m_format.Get(), strip_height);
+        m_status = Ui::create_line_layout(line, m_factory.Get(), m_format.Get(), strip_height);
         Microsoft::WRL::ComPtr<IDWriteInlineObject> ellipsis;
         if (SUCCEEDED(m_factory->CreateEllipsisTrimmingSign(m_status.Get(), &ellipsis))) {
             const DWRITE_TRIMMING trimming{DWRITE_TRIMMING_GRANULARITY_CHARACTER, 0, 0};
@@ -146,9 +152,9 @@ void ToolStrip::set_tool(Tool tool)
     m_edit->set_chosen(tool == Tool::edit);
 }
 
-HitResult ToolStrip::hit_test(float x, float y)
+Ui::HitResult ToolStrip::hit_test(float x, float y)
 {
-    return covers(x, y) ? HitResult::yes : HitResult::no;
+    return covers(x, y) ? Ui::HitResult::yes : Ui::HitResult::no;
 }
 
 void ToolStrip::draw(ID2D1RenderTarget* target)
@@ -175,4 +181,4 @@ void ToolStrip::on_target_dropped()
     ContainerElement::on_target_dropped();
 }
 
-} // namespace Ui
+} // namespace Editor

@@ -1,18 +1,9 @@
-#include "ui/resize_handles.h"
+#include "editor/resize_handles.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace Ui {
-
-PixelBox outward_pixel_box(float x0, float y0, float x1, float y1)
-{
-    PixelBox box{std::floor(std::min(x0, x1)), std::floor(std::min(y0, y1)), std::ceil(std::max(x0, x1)),
-                 std::ceil(std::max(y0, y1))};
-    box.right = std::max(box.right, box.left + 1.0f);
-    box.bottom = std::max(box.bottom, box.top + 1.0f);
-    return box;
-}
+namespace Editor {
 
 PixelBox handle_box(const PixelBox& frame, int edges)
 {
@@ -63,4 +54,4 @@ WidgetRectangle resized(const WidgetRectangle& start, int edges, float dx, float
     return {left, top, right - left, bottom - top};
 }
 
-} // namespace Ui
+} // namespace Editor

@@ -1,9 +1,9 @@
-#include "ui/tool_atlas.h"
+#include "editor/tool_atlas.h"
 
 #include "app/d2d_calls.h"
 #include "fs/resource_image.h"
 
-namespace Ui {
+namespace Editor {
 
 using Microsoft::WRL::ComPtr;
 
@@ -43,4 +43,4 @@ ComPtr<ID2D1Bitmap> compose_tool_atlas(ID2D1RenderTarget* target, IWICImagingFac
     return App::get_bitmap(atlas_target.Get());
 }
 
-} // namespace Ui
+} // namespace Editor

@@ -4,9 +4,13 @@
 // on the corners and edge middles of the selection's frame, so that drawing and
 // hit-testing agree pixel for pixel.
 
+#include "ui/pixel_box.h"
+
 #include <array>
 
-namespace Ui {
+namespace Editor {
+
+using Ui::PixelBox;
 
 // Edges a handle moves (or'ed): a corner moves two.
 namespace Edge {
@@ -22,18 +26,9 @@ constexpr std::array<int, 8> handle_edges = {
     Edge::right | Edge::bottom, Edge::bottom, Edge::left | Edge::bottom, Edge::left,
 };
 
-struct PixelBox {
-    float left, top, right, bottom;
-};
-
 struct WidgetRectangle {
     float x, y, width, height;
 };
-
-// The whole device pixels that cover the rectangle between two corners given in device
-// pixels (in any order): left and top rounded down, right and bottom up, at least one
-// pixel each way. How the selection is framed, drawn and hit alike.
-PixelBox outward_pixel_box(float x0, float y0, float x1, float y1);
 
 constexpr float handle_size = 7.0f; // device pixels, odd: centred on a pixel
 constexpr float handle_slop = 2.0f; // device pixels around a handle that still hit it
@@ -50,4 +45,4 @@ int handle_at(const PixelBox& frame, float x, float y);
 // past the opposite one stops there: sizes never go below 0.
 WidgetRectangle resized(const WidgetRectangle& start, int edges, float dx, float dy);
 
-} // namespace Ui
+} // namespace Editor
