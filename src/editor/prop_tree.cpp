@@ -42,6 +42,18 @@ void fill(HDC dc, const RECT& rect, COLORREF colour)
     SetDCBrushColor(dc, previous);
 }
 
+// Holds a flag up for as long as it lives, on every way out.
+class RaisedFlag {
+public:
+    explicit RaisedFlag(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~RaisedFlag() { m_flag = false; }
+    RaisedFlag(const RaisedFlag&) = delete;
+    RaisedFlag& operator=(const RaisedFlag&) = delete;
+
+private:
+    bool& m_flag;
+};
+
 // Keeps a DC's objects and colours as they were for the tree, which goes on drawing
 // with it after each notification.
 class SavedDc {
@@ -298,9 +310,10 @@ void PropTree::refresh_rows()
     if (m_editor && !m_editor_is_popup && m_active_row && !m_committing) {
         const std::u16string& value = m_active_row->value_text();
         if (window_text(m_editor) != value) {
-            m_setting_text = true;
-            SetWindowTextW(m_editor, wide(value));
-            m_setting_text = false;
+            {
+                const RaisedFlag setting(m_setting_text);
+                SetWindowTextW(m_editor, wide(value));
+            }
             SendMessageW(m_editor, EM_SETSEL, value.size(), value.size());
         }
         m_editor_original = value;
@@ -335,11 +348,7 @@ void PropTree::clear()
     m_dismissed_row = nullptr;
     if (m_tree) {
         // Deleting the selected item moves the selection to rows that are going too.
-        struct Clearing {
-            bool& flag;
-            explicit Clearing(bool& flag) : flag(flag) { flag = true; }
-            ~Clearing() { flag = false; }
-        } clearing(m_clearing);
+        const RaisedFlag clearing(m_clearing);
         TreeView_DeleteAllItems(m_tree);
     }
     m_index.clear();
@@ -509,11 +518,7 @@ void PropTree::on_editor_command(WPARAM wparam)
     case EN_CHANGE:
         if (m_active_row && m_active_row->commits_live() && !m_setting_text) {
             const Screen::EditRun run(m_edit_run);
-            struct Committing {
-                bool& flag;
-                explicit Committing(bool& flag) : flag(flag) { flag = true; }
-                ~Committing() { flag = false; }
-            } committing(m_committing);
+            const RaisedFlag committing(m_committing);
             m_active_row->commit(window_text(m_editor));
         }
         break;

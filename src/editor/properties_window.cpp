@@ -53,7 +53,7 @@ void PropertiesWindow::build()
 {
     const SIZE client = client_size(m_hwnd);
     m_grid = PropTree::create(m_hwnd, 0, 0, client.cx, client.cy);
-    m_grid->set_name_column_width(pixels(static_cast<float>(m_grid->name_column_width())));
+    m_grid->set_name_column_width(pixels(m_grid->name_column_width()));
     m_grid->set_key_handler([this](UINT key) {
         return m_editor.handle_tool_window_key(key, GetKeyState(VK_CONTROL) < 0, GetKeyState(VK_SHIFT) < 0);
     });

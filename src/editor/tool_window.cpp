@@ -1,10 +1,7 @@
 #include "editor/tool_window.h"
 
 #include "app/mouse_entry_tracker.h"
-#include "gfx/dip_conversion.h"
 #include "platform/wine_host.h"
-
-#include <cmath>
 
 namespace Editor {
 namespace {
@@ -46,7 +43,7 @@ SIZE client_size(HWND hwnd)
 float display_dpi()
 {
     // The process is aware of the system's DPI: every window has that one.
-    float dpi = Gfx::dips_per_inch;
+    float dpi = 96.0f;
     if (HDC screen = GetDC(nullptr)) {
         const int logical = GetDeviceCaps(screen, LOGPIXELSX);
         ReleaseDC(nullptr, screen);
@@ -56,16 +53,16 @@ float display_dpi()
     return dpi;
 }
 
-int ToolWindow::pixels(float dips) const
+int ToolWindow::pixels(std::int32_t dips) const
 {
-    return Gfx::pixels_from_dips(dips, m_dpi);
+    return pixels_of_dips(dips, m_dpi);
 }
 
 void ToolWindow::create_floating(const wchar_t* title, float fraction, HWND owner)
 {
     m_dpi = display_dpi();
-    const int width = pixels(static_cast<float>(m_frame->width));
-    const int height = pixels(static_cast<float>(m_frame->height));
+    const int width = pixels(m_frame->width);
+    const int height = pixels(m_frame->height);
     if (m_frame->x == unplaced) {
         RECT active{};
         HWND over = owner ? owner : GetActiveWindow();
@@ -105,9 +102,8 @@ LRESULT ToolWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam)
         }
         if (!(position->flags & SWP_NOSIZE)) {
             const SIZE size = client_size(m_hwnd);
-            m_frame->width = static_cast<std::int32_t>(
-                std::lround(Gfx::dips_from_pixels(own_client_width(size.cx), m_dpi)));
-            m_frame->height = static_cast<std::int32_t>(std::lround(Gfx::dips_from_pixels(size.cy, m_dpi)));
+            m_frame->width = dips_of_pixels(own_client_width(size.cx), m_dpi);
+            m_frame->height = dips_of_pixels(size.cy, m_dpi);
             on_resized(size.cx, size.cy);
         }
         return 0;

@@ -20,7 +20,7 @@ public:
     // Device pixels per inch of the window's display.
     float dpi() const { return m_dpi; }
     // `dips` in the window's device pixels, rounded up.
-    int pixels(float dips) const;
+    int pixels(std::int32_t dips) const;
 
 protected:
     explicit ToolWindow(RememberedFrame& frame) : m_frame(&frame) {}

@@ -30,6 +30,20 @@ std::int32_t offset(std::int32_t origin, std::int32_t extent, std::int32_t size,
 
 } // namespace
 
+std::int32_t pixels_of_dips(std::int32_t dips, float dpi)
+{
+    const double pixels = std::ceil(static_cast<double>(dips) * dpi / 96.0);
+    return truncated(static_cast<float>(pixels));
+}
+
+std::int32_t dips_of_pixels(std::int32_t pixels, float dpi)
+{
+    if (!(dpi > 0.0f))
+        return pixels;
+    // Down, undoing the rounding up of pixels_of_dips (a little slack for the division).
+    return truncated(static_cast<float>(std::floor(static_cast<double>(pixels) * 96.0 / dpi + 1e-6)));
+}
+
 WindowPosition place_over(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom,
                           std::int32_t width, std::int32_t height, float fraction)
 {

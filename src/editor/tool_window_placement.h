@@ -18,6 +18,11 @@ struct RememberedFrame {
     std::int32_t height = 0;
 };
 
+// Device pixels that cover `dips` at `dpi`, rounded up, and back to DIPs rounded down:
+// a frame taken back and forth at 96 DPI or more keeps its size.
+std::int32_t pixels_of_dips(std::int32_t dips, float dpi);
+std::int32_t dips_of_pixels(std::int32_t pixels, float dpi);
+
 struct WindowPosition {
     std::int32_t x;
     std::int32_t y;

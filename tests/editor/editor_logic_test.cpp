@@ -37,6 +37,24 @@ TEST(ToolWindowPlacement, AbsurdRectanglesSaturateInsteadOfOverflowing)
     EXPECT_EQ(RememberedFrame().x, unplaced);
 }
 
+TEST(ToolWindowPlacement, SizesScaleWithTheDpiAndKeepTheirDipsBackAndForth)
+{
+    EXPECT_EQ(pixels_of_dips(250, 96.0f), 250);
+    EXPECT_EQ(pixels_of_dips(250, 120.0f), 313) << "312.5 rounded up: the whole size shows";
+    EXPECT_EQ(pixels_of_dips(320, 144.0f), 480);
+    EXPECT_EQ(dips_of_pixels(480, 144.0f), 320);
+    // A window closed and opened again, cycle after cycle, neither grows nor shrinks.
+    for (float dpi : {96.0f, 120.0f, 144.0f, 168.0f, 192.0f, 250.0f}) {
+        for (std::int32_t dips : {1, 199, 200, 250, 300, 320, 1001}) {
+            std::int32_t size = dips;
+            for (int cycle = 0; cycle < 3; ++cycle)
+                size = dips_of_pixels(pixels_of_dips(size, dpi), dpi);
+            EXPECT_EQ(size, dips) << dips << " DIPs at " << dpi << " DPI";
+        }
+    }
+    EXPECT_EQ(dips_of_pixels(200, 0.0f), 200) << "no DPI: taken as it is";
+}
+
 TEST(ValueText, NumbersAndRectanglesAreWrittenWithSevenSignificantDigits)
 {
     EXPECT_EQ(format_number(0.25f), u"0.25");
