@@ -334,6 +334,13 @@ TEST_F(OutlineTest, TheToolWindowsCloseWithTheWorkspaceInEitherOrder)
     EXPECT_TRUE(IsWindowVisible(properties_hwnd));
     EXPECT_EQ(windows->properties()->widget(), widget("label"));
 
+    // F2 in the editor renames the selection in the outline.
+    EXPECT_TRUE(workspace->handle_key(VK_F2, false, false, false));
+    HWND tree = windows->outline()->tree();
+    EXPECT_NE(TreeView_GetEditControl(tree), nullptr);
+    EXPECT_EQ(windows->outline()->widget_of(TreeView_GetSelection(tree)), widget("label"));
+    TreeView_EndEditLabelNow(tree, TRUE);
+
     // Then everything closes with the editor.
     window.reset();
     EXPECT_FALSE(IsWindow(properties_hwnd));
