@@ -79,7 +79,16 @@ class Image:
 
 
 def screenshot(path=None):
-    data = run("xwd", "-root", "-silent")
+    # xwd asks the X server about windows while it dumps the root, and fails when one
+    # of them goes at that moment (a tool window closing): that dump is taken again.
+    for attempt in range(3):
+        try:
+            data = run("xwd", "-root", "-silent")
+            break
+        except subprocess.CalledProcessError:
+            if attempt == 2:
+                raise
+            time.sleep(0.2)
     if path:
         subprocess.run(["convert", "xwd:-", path], input=data, check=True, timeout=30)
     return Image(data)

@@ -81,15 +81,24 @@ ToolRun run_tool(const std::vector<std::string>& arguments)
     HANDLE err = inheritable_output(err_path);
     if (out == INVALID_HANDLE_VALUE || err == INVALID_HANDLE_VALUE)
         throw std::runtime_error("cannot create the tool's output files");
+    // The tool gets its two files and nothing of this process's own: a child that holds
+    // the test's output (the pipe the test runner reads) keeps the runner waiting for as
+    // long as anything of it lingers after it has ended. No console either: it writes
+    // through the handles it is given.
+    for (DWORD which : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
+        HANDLE own = GetStdHandle(which);
+        if (own && own != INVALID_HANDLE_VALUE)
+            SetHandleInformation(own, HANDLE_FLAG_INHERIT, 0);
+    }
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdInput = nullptr;
     startup.hStdOutput = out;
     startup.hStdError = err;
     PROCESS_INFORMATION process{};
-    const BOOL started = CreateProcessA(program.c_str(), &command_line[0], nullptr, nullptr, TRUE, 0, nullptr,
-                                        nullptr, &startup, &process);
+    const BOOL started = CreateProcessA(program.c_str(), &command_line[0], nullptr, nullptr, TRUE, DETACHED_PROCESS,
+                                        nullptr, nullptr, &startup, &process);
     CloseHandle(out);
     CloseHandle(err);
     if (!started)
