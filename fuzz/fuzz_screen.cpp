@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     files->add(Screen::ColourTable::path, parts[2]);
     files->add("font\\fuzz.fnt", parts[3]);
     try {
-        std::unique_ptr<Screen::ColourTable> colours = Screen::ColourTable::load(*files);
+        std::unique_ptr<Screen::ColourTable> colours = Screen::ColourTable::load(*files, limits());
         Screen::ScreenSources sources{files, colours.get(), nullptr, nullptr};
         Screen::ScreenDocument document(nullptr, sources, path, limits());
         visit(document.widgets(), 0);

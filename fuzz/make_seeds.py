@@ -78,6 +78,15 @@ def main():
     large = "Screen = { Widgets = { type = 'Group', name = 'root', Children = {\n%s\n} } }\n" % buttons
     add("screen", "large-buttons", large.encode() + MARKER + styles + MARKER + colours + MARKER + font)
 
+    # Regression seeds: scripts that copy a whole string in one instruction, and one that
+    # allocates without end (each once ran far past its budget). Strings of a megabyte do
+    # against the targets' small budget what larger ones do against the program's.
+    upper = b"local s = ('x'):rep(1e6) for i = 1, 1e7 do local t = s:upper() end"
+    concat = b"local s = 'x' for i = 1, 20 do s = s .. s end for i = 1, 1e7 do local t = s .. 'y' end"
+    add("screen", "hostile-string-copies", MARKER.join([upper, b"StyleSheet = { Styles = {} } " + concat,
+                                                         b"ColourTable = {} " + concat, upper]))
+    add("screen", "hostile-endless-tables", b"local t = {} while true do t[#t % 64 + 1] = {} end" + MARKER * 3)
+
     for target, files in sorted(seeds.items()):
         folder = os.path.join(corpus, target)
         shutil.rmtree(folder, ignore_errors=True)

@@ -39,6 +39,7 @@ LoadedMod::LoadedMod()
 LoadedMod::~LoadedMod()
 {
     // The background load writes into this object until it signals.
+    m_stopping.store(true);
     m_loaded.wait(Platform::wait_forever);
 }
 
@@ -122,7 +123,7 @@ void LoadedMod::background_load()
         }
         build_word_index(m_tables, m_min_id, m_max_id, m_word_index);
         if (m_resource_builder)
-            m_resources = m_resource_builder(m_graphics, m_files);
+            m_resources = m_resource_builder(m_graphics, m_files, m_stopping);
     } catch (const std::exception& failure) {
         m_error = std::make_unique<std::string>(failure.what());
     } catch (...) {

@@ -12,6 +12,7 @@
 #include "mod/word_index.h"
 #include "platform/background_work.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -27,7 +28,8 @@ namespace Mod {
 class LoadedMod {
 public:
     LoadedMod();
-    // Waits for the background load without limit, ignoring its outcome.
+    // Stops the scripts the background load runs, then waits for it without limit,
+    // ignoring its outcome.
     ~LoadedMod();
     LoadedMod(const LoadedMod&) = delete;
     LoadedMod& operator=(const LoadedMod&) = delete;
@@ -86,6 +88,7 @@ private:
     WordIndex m_word_index;
     std::unique_ptr<ModResources> m_resources;
     Platform::ManualResetEvent m_loaded{true};
+    std::atomic<bool> m_stopping{false};
     std::string m_install_folder;
     std::vector<std::string> m_locale_folders;
     std::shared_ptr<const FileSource> m_disk;

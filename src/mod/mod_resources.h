@@ -3,6 +3,7 @@
 // set itself needs the graphics device and lives with the Windows program; the mod data
 // only holds it and knows how to ask for it to be built.
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -21,8 +22,10 @@ public:
 };
 
 // Builds the resources from the graphics context (may be null, e.g. in tvse-tool) and
-// the mod's file system; runs on the background thread, may throw.
-using ResourceBuilder =
-    std::function<std::unique_ptr<ModResources>(Gfx::GraphicsContext* graphics, std::shared_ptr<const UnionSource> files)>;
+// the mod's file system; runs on the background thread, may throw. `stopping` is set
+// when the mod is destroyed before the build has ended: scripts the build runs stop
+// with it, so that destroying the mod never waits for a stranger's script.
+using ResourceBuilder = std::function<std::unique_ptr<ModResources>(
+    Gfx::GraphicsContext* graphics, std::shared_ptr<const UnionSource> files, const std::atomic<bool>& stopping)>;
 
 } // namespace Mod

@@ -14,11 +14,15 @@ class DeviceResources {};
 
 namespace Render {
 
-ResourceSet::ResourceSet(Gfx::GraphicsContext* graphics, std::shared_ptr<const Mod::FileSource> files)
+ResourceSet::ResourceSet(Gfx::GraphicsContext* graphics, std::shared_ptr<const Mod::FileSource> files,
+                         const std::atomic<bool>* stopping)
     : m_files(std::move(files)), m_graphics(graphics)
 {
-    if (m_files)
-        m_colours = Screen::ColourTable::load(*m_files);
+    if (m_files) {
+        Screen::ScriptLimits limits;
+        limits.stop = stopping;
+        m_colours = Screen::ColourTable::load(*m_files, limits);
+    }
 #ifdef _WIN32
     if (m_graphics)
         m_device = std::make_unique<DeviceResources>(*m_graphics, m_files);
@@ -42,9 +46,8 @@ void ResourceSet::apply_change(const Mod::ModChange& change)
 
 Mod::ResourceBuilder resource_set_builder()
 {
-    return [](Gfx::GraphicsContext* graphics, std::shared_ptr<const Mod::UnionSource> files) {
-        return std::make_unique<ResourceSet>(graphics, std::move(files));
-    };
+    return [](Gfx::GraphicsContext* graphics, std::shared_ptr<const Mod::UnionSource> files,
+              const std::atomic<bool>& stopping) { return std::make_unique<ResourceSet>(graphics, std::move(files), &stopping); };
 }
 
 } // namespace Render

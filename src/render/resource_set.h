@@ -21,9 +21,11 @@ class DeviceResources;
 
 class ResourceSet : public Mod::ModResources {
 public:
-    // Evaluates the mod's colour table (a missing or failing one leaves no colours) and,
-    // given a graphics context, builds the device resources, whose failures it raises.
-    ResourceSet(Gfx::GraphicsContext* graphics, std::shared_ptr<const Mod::FileSource> files);
+    // Evaluates the mod's colour table (a missing or failing one leaves no colours; one
+    // that runs when `stopping` is set stops) and, given a graphics context, builds the
+    // device resources, whose failures it raises.
+    ResourceSet(Gfx::GraphicsContext* graphics, std::shared_ptr<const Mod::FileSource> files,
+                const std::atomic<bool>* stopping = nullptr);
     ~ResourceSet() override;
 
     // Null when the mod has no usable colour table.

@@ -23,12 +23,12 @@ float component(lua_State* state, int table, int index)
 
 const char* const ColourTable::path = "art\\ui\\styles\\colourtable.colours";
 
-std::unique_ptr<ColourTable> ColourTable::load(const Mod::FileSource& files)
+std::unique_ptr<ColourTable> ColourTable::load(const Mod::FileSource& files, const ScriptLimits& limits)
 {
     Mod::BlobPtr file = files.read(path);
     if (!file)
         return nullptr;
-    ScriptState state = create_script_state();
+    ScriptState state = create_script_state(limits);
     lua_State* L = state.get();
     register_next(L);
     if (load_chunk(L, std::move(file)) != LUA_OK || run(L, 0) != LUA_OK)

@@ -17,8 +17,8 @@ public:
     static const char* const path;
 
     // Null when the file is missing or its script fails, which nothing reports: every
-    // name then resolves to opaque black.
-    static std::unique_ptr<ColourTable> load(const Mod::FileSource& files);
+    // name then resolves to opaque black. The script runs under `limits`.
+    static std::unique_ptr<ColourTable> load(const Mod::FileSource& files, const ScriptLimits& limits = ScriptLimits());
 
     // The colour named exactly `name`: its components / 255, a missing or non-numeric
     // one counting as 0 (so three components give alpha 0); opaque black when no entry.

@@ -84,10 +84,19 @@ void FieldSnapshot::release() noexcept
 {
     if (!m_lua)
         return;
-    // Freeing a reference only rewrites slots the registry already has: nothing allocates.
-    for (int ref : m_refs)
-        luaL_unref(m_lua, LUA_REGISTRYINDEX, ref);
+    lua_State* lua = m_lua;
     m_lua = nullptr;
+    // Freeing a reference can allocate (the registry's free list may need a new key),
+    // so it runs protected like every other call into the state.
+    try {
+        protected_call(lua, [this](lua_State* L) {
+            for (int ref : m_refs)
+                luaL_unref(L, LUA_REGISTRYINDEX, ref);
+        });
+    } catch (...) {
+        // Only memory at the cap gets here: the references stay until the state closes
+        // with its document.
+    }
 }
 
 void FieldSnapshot::push(lua_State* state, std::size_t i) const
@@ -144,6 +153,9 @@ void EditHistory::record(const Widget& widget, FieldSnapshot before, FieldSnapsh
 {
     if (m_group_depth > 0) {
         if (!m_group_started) {
+            // Until something changes, the group has no step, and what was undone stays.
+            if (before.summary() == after.summary())
+                return;
             start_step(0);
             m_group_started = true;
             m_joinable = false;
@@ -159,10 +171,7 @@ void EditHistory::record(const Widget& widget, FieldSnapshot before, FieldSnapsh
         changes.push_back(Change{&widget, widget.serial(), std::move(before), std::move(after)});
         return;
     }
-    if (m_done < m_steps.size()) {
-        m_steps.erase(m_steps.begin() + static_cast<std::ptrdiff_t>(m_done), m_steps.end());
-        m_joinable = false;
-    }
+    // Joinable only with nothing undone since the last step (undo and redo end a run).
     if (m_joinable && run != 0 && !m_steps.empty()) {
         Step& last = m_steps.back();
         Change& change = last.changes.front();
@@ -180,6 +189,7 @@ void EditHistory::record(const Widget& widget, FieldSnapshot before, FieldSnapsh
             return;
         }
     }
+    // Nothing visible changed: no step, and what was undone can still be redone.
     if (before.summary() == after.summary())
         return;
     start_step(run);

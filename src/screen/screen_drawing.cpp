@@ -225,15 +225,6 @@ Render::DeviceResources* device_of(const ScreenDocument* document)
     return resources ? resources->device() : nullptr;
 }
 
-ScreenDocument* document_of(const Ui::Element* element)
-{
-    for (const Ui::Element* up = element; up; up = up->parent()) {
-        if (auto* document = dynamic_cast<const ScreenDocument*>(up))
-            return const_cast<ScreenDocument*>(document);
-    }
-    return nullptr;
-}
-
 } // namespace
 
 // --- The document -------------------------------------------------------------------

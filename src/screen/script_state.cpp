@@ -1,5 +1,7 @@
 #include "screen/script_state.h"
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,12 +13,21 @@ namespace Screen {
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 // What a state has used of its limits; the allocator's user data.
 struct StateAccount {
     std::size_t memory_used = 0;
     std::size_t memory_limit = 0;
-    std::uint64_t instructions_run = 0;
+    std::uint64_t instructions_run = 0; // allocated bytes included, by their price
     std::uint64_t instruction_limit = 0;
+    std::uint32_t bytes_per_instruction = 1;
+    Clock::duration time_limit{};
+    Clock::time_point started{};
+    const std::atomic<bool>* stop = nullptr;
+    lua_State* main = nullptr; // whose hook the allocator brings forward
+
+    bool stopped() const { return stop && stop->load(std::memory_order_relaxed); }
 };
 
 // How many instructions run between two looks at the budget.
@@ -27,6 +38,25 @@ StateAccount* account_of(lua_State* state)
     void* account = nullptr;
     lua_getallocf(state, &account);
     return static_cast<StateAccount*>(account);
+}
+
+void count_instructions(lua_State* state, lua_Debug*)
+{
+    StateAccount* account = account_of(state);
+    account->instructions_run += budget_step;
+    if (account->instructions_run > account->instruction_limit || account->stopped() ||
+        Clock::now() - account->started > account->time_limit)
+        luaL_error(state, "%s (%f million instructions, %d ms)", instruction_budget_message,
+                   static_cast<double>(account->instruction_limit) / 1e6,
+                   static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(account->time_limit).count()));
+}
+
+void restart_budget(lua_State* state)
+{
+    StateAccount* account = account_of(state);
+    account->instructions_run = 0;
+    account->started = Clock::now();
+    lua_sethook(state, count_instructions, LUA_MASKCOUNT, budget_step);
 }
 
 void* allocate(void* user, void* block, std::size_t old_size, std::size_t new_size)
@@ -40,8 +70,17 @@ void* allocate(void* user, void* block, std::size_t old_size, std::size_t new_si
         return nullptr;
     }
     // A refusal becomes Lua's own memory error in the protected call that asked.
-    if (new_size > old_size && new_size - old_size > account->memory_limit - account->memory_used)
-        return nullptr;
+    if (new_size > old_size) {
+        const std::size_t growth = new_size - old_size;
+        if (growth > account->memory_limit - account->memory_used)
+            return nullptr;
+        // What a script makes costs as the instructions that would take as long. Past the
+        // budget, the hook looks at the very next instruction, and ends the script with
+        // the budget's own message (setting a hook is safe at any moment).
+        account->instructions_run += growth / account->bytes_per_instruction;
+        if (account->main && (account->instructions_run > account->instruction_limit || account->stopped()))
+            lua_sethook(account->main, count_instructions, LUA_MASKCOUNT, 1);
+    }
     void* moved = std::realloc(block, new_size);
     if (moved)
         account->memory_used = account->memory_used - old_size + new_size;
@@ -54,20 +93,6 @@ int panic(lua_State* state)
     std::fprintf(stderr, "PANIC: unprotected error in call to Lua API (%s)\n", message ? message : "(null)");
     std::fflush(stderr);
     return 0;
-}
-
-void count_instructions(lua_State* state, lua_Debug*)
-{
-    StateAccount* account = account_of(state);
-    account->instructions_run += budget_step;
-    if (account->instructions_run > account->instruction_limit)
-        luaL_error(state, "%s (%f million)", instruction_budget_message,
-                   static_cast<double>(account->instruction_limit) / 1e6);
-}
-
-void restart_budget(lua_State* state)
-{
-    account_of(state)->instructions_run = 0;
 }
 
 // Standard `next(t [, k])`.
@@ -147,7 +172,7 @@ int checked_format(lua_State* state)
 
 } // namespace
 
-const char* const instruction_budget_message = "script stopped: it ran more instructions than allowed";
+const char* const instruction_budget_message = "script stopped: it ran longer than allowed";
 
 void ScriptStateDeleter::operator()(lua_State* state) const
 {
@@ -161,9 +186,14 @@ ScriptState create_script_state(const ScriptLimits& limits)
     auto account = std::make_unique<StateAccount>();
     account->memory_limit = limits.memory_bytes;
     account->instruction_limit = limits.instructions;
+    account->bytes_per_instruction = limits.bytes_per_instruction > 0 ? limits.bytes_per_instruction : 1;
+    account->time_limit = std::chrono::milliseconds(limits.milliseconds);
+    account->started = Clock::now();
+    account->stop = limits.stop;
     lua_State* state = lua_newstate(allocate, account.get());
     if (!state)
         throw std::bad_alloc();
+    account->main = state;
     account.release(); // the deleter frees it after lua_close
     ScriptState owned(state);
     lua_atpanic(state, panic);

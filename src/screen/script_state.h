@@ -8,6 +8,7 @@
 #include "fs/file_blob.h"
 #include "screen/lua_api.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -17,11 +18,20 @@
 
 namespace Screen {
 
-// What one state may consume. The budget counts virtual-machine instructions and starts
-// afresh at every protected call made through this file.
+// What one state may consume. The budget starts afresh at every protected call made
+// through this file. It counts virtual-machine instructions, and the bytes the state
+// allocates, one instruction per `bytes_per_instruction`: a string method or a
+// concatenation copies a whole string in one instruction. The time limit is the last
+// guard, for whatever the two miss.
 struct ScriptLimits {
     std::size_t memory_bytes = std::size_t(512) << 20;
     std::uint64_t instructions = 100'000'000;
+    std::uint32_t bytes_per_instruction = 16;
+    std::uint32_t milliseconds = 2000;
+    // Set from any thread, it stops whatever the state runs from then on, as the budget
+    // does: for an owner that must not wait for a script (a module closing while its
+    // background load runs one). Must outlive the state.
+    const std::atomic<bool>* stop = nullptr;
 };
 
 struct ScriptStateDeleter {
@@ -76,7 +86,8 @@ int host_function_guard(lua_State* state, const std::function<int(lua_State*)>& 
 // table. Raises Lua errors (memory): inside a protected call.
 bool reference_top_table(lua_State* state, lua_State*& owner, int& ref);
 
-// The message a script gets when it exceeds its instruction budget.
+// The message a script gets when it exceeds its instruction budget or its time, or is
+// stopped.
 extern const char* const instruction_budget_message;
 
 } // namespace Screen

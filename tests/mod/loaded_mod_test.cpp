@@ -68,7 +68,7 @@ struct Gate {
     Platform::ManualResetEvent open{false};
     Mod::ResourceBuilder builder()
     {
-        return [this](Gfx::GraphicsContext*, std::shared_ptr<const Mod::UnionSource>) -> std::unique_ptr<Mod::ModResources> {
+        return [this](Gfx::GraphicsContext*, std::shared_ptr<const Mod::UnionSource>, const std::atomic<bool>&) -> std::unique_ptr<Mod::ModResources> {
             entered.set();
             open.wait(Platform::wait_forever);
             return nullptr;
@@ -213,7 +213,7 @@ TEST(LoadedMod, TheBuilderRunsInTheBackgroundWithTheGraphicsAndTheFiles)
     Gfx::GraphicsContext* seen = nullptr;
     std::thread::id builder_thread;
     LoadedMod mod;
-    mod.set_resource_builder([&](Gfx::GraphicsContext* graphics, std::shared_ptr<const Mod::UnionSource> files) {
+    mod.set_resource_builder([&](Gfx::GraphicsContext* graphics, std::shared_ptr<const Mod::UnionSource> files, const std::atomic<bool>&) {
         seen = graphics;
         builder_thread = std::this_thread::get_id();
         auto resources = std::make_unique<Resources>();
@@ -284,8 +284,9 @@ TEST(LoadedMod, DestructionWaitsForTheBackgroundLoad)
     Gate gate;
     std::atomic<bool> finished{false};
     auto mod = std::make_unique<LoadedMod>();
-    mod->set_resource_builder([&](Gfx::GraphicsContext* g, std::shared_ptr<const Mod::UnionSource> f) {
-        auto result = gate.builder()(g, f);
+    mod->set_resource_builder([&](Gfx::GraphicsContext* g, std::shared_ptr<const Mod::UnionSource> f,
+                                  const std::atomic<bool>& stopping) {
+        auto result = gate.builder()(g, f, stopping);
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         finished = true;
         return result;
@@ -301,6 +302,28 @@ TEST(LoadedMod, DestructionWaitsForTheBackgroundLoad)
     opener.join();
 }
 
+TEST(LoadedMod, DestructionStopsWhatTheBackgroundLoadRuns)
+{
+    TempFolder inst;
+    inst.write("Main.module", "[global]\n");
+    Platform::ManualResetEvent entered(false);
+    bool saw_stop = false;
+    auto mod = std::make_unique<LoadedMod>();
+    // A build that runs until it is told to stop, as a stranger's endless script would.
+    mod->set_resource_builder([&](Gfx::GraphicsContext*, std::shared_ptr<const Mod::UnionSource>,
+                                  const std::atomic<bool>& stopping) -> std::unique_ptr<Mod::ModResources> {
+        entered.set();
+        for (int i = 0; i < 1000 && !stopping; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        saw_stop = stopping;
+        return nullptr;
+    });
+    mod->load(nullptr, inst.path("Main.module"));
+    ASSERT_TRUE(entered.wait(10000));
+    mod.reset();
+    EXPECT_TRUE(saw_stop);
+}
+
 TEST(LoadedMod, AFailedLoadReportsItsMessageOnEveryWait)
 {
     struct Case {
@@ -314,7 +337,7 @@ TEST(LoadedMod, AFailedLoadReportsItsMessageOnEveryWait)
         inst.write("Main.module", "[global]\n");
         LoadedMod mod;
         auto fail = c.fail;
-        mod.set_resource_builder([fail](Gfx::GraphicsContext*, std::shared_ptr<const Mod::UnionSource>) {
+        mod.set_resource_builder([fail](Gfx::GraphicsContext*, std::shared_ptr<const Mod::UnionSource>, const std::atomic<bool>&) {
             fail();
             return std::unique_ptr<Mod::ModResources>();
         });

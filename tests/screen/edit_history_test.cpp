@@ -198,7 +198,7 @@ TEST_F(EditHistoryTest, ARunBackWhereItStartedLeavesNoStep)
     EXPECT_FALSE(label.is_visible());
 }
 
-TEST_F(EditHistoryTest, EditsThatChangeNothingAreNotRecorded)
+TEST_F(EditHistoryTest, EditsThatChangeNothingAreNotRecordedAndKeepWhatCanBeRedone)
 {
     Widget& a = widget("a");
     a.set_bounds(a.x(), a.y(), a.width(), a.height());
@@ -206,6 +206,19 @@ TEST_F(EditHistoryTest, EditsThatChangeNothingAreNotRecorded)
     EXPECT_EQ(history().size(), 0u);
     EXPECT_EQ(undo(), nullptr);
     EXPECT_EQ(redo(), nullptr);
+
+    widget("label").set_text("new");
+    undo();
+    for (const std::uint64_t run : {std::uint64_t(0), EditRun::next_id()}) {
+        const EditRun edits(run);
+        a.set_bounds(a.x(), a.y(), a.width(), a.height());
+        {
+            const Screen::EditGroup group(&history());
+            widget("label").set_visible(false);
+        }
+        EXPECT_TRUE(history().can_redo()) << "run " << run;
+    }
+    EXPECT_EQ(redo(), &widget("label"));
 }
 
 TEST_F(EditHistoryTest, ANewEditDropsWhatWasUndone)
@@ -285,3 +298,50 @@ TEST_F(EditHistoryTest, TooltipsShownWhileHoveringAreNoEdits)
 }
 
 } // namespace
+
+namespace {
+
+// Fills the state with strings up to its memory cap, keeping them all (in a global).
+void fill_to_the_cap(lua_State* lua)
+{
+    try {
+        Screen::protected_call(lua, [](lua_State* L) {
+            lua_newtable(L);
+            lua_pushvalue(L, -1);
+            lua_setglobal(L, "ballast");
+            for (int i = 1;; ++i) {
+                lua_pushfstring(L, "%d %s", i, "ballast ballast ballast ballast");
+                lua_rawseti(L, -2, i);
+            }
+        });
+    } catch (const Screen::ScriptError&) {
+        // The cap: what was made stays.
+    }
+}
+
+} // namespace
+
+TEST(EditHistoryAtTheCap, ReleasingStepsAtTheMemoryCapNeverAborts)
+{
+    // Freeing the state's first reference adds its free list's key to the registry,
+    // which needs memory whenever the registry's hash part is full: with some number of
+    // names in it, it is. Dropping the steps (as a new edit or closing the document
+    // does) must then fail quietly at worst, never take the process down.
+    ScreenFixture fixture;
+    Screen::ScriptLimits limits;
+    limits.memory_bytes = 1u << 20;
+    for (int names = 0; names < 40; ++names) {
+        auto document = fixture.open("Screen = { Widgets = { type = 'Button', name = 'a' } }", limits);
+        document->widgets()->set_visible(false);
+        ASSERT_TRUE(document->history().can_undo());
+        Screen::protected_call(document->lua(), [names](lua_State* L) {
+            for (int i = 0; i < names; ++i) {
+                lua_pushboolean(L, 1);
+                lua_setfield(L, LUA_REGISTRYINDEX, ("name" + std::to_string(i)).c_str());
+            }
+        });
+        fill_to_the_cap(document->lua());
+        document->history().clear();
+        document.reset();
+    }
+}

@@ -10,7 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <stdexcept>
+#include <thread>
 
 namespace {
 
@@ -117,6 +120,45 @@ TEST(ScriptStateTest, DefaultBudgetStopsAnEndlessScript)
     ScriptState state = screen_state();
     EXPECT_NE(run_script(state.get(), "local i = 0 repeat i = i + 1 until false").find(Screen::instruction_budget_message),
               std::string::npos);
+}
+
+TEST(ScriptStateTest, WhatAScriptCopiesCountsAgainstItsBudget)
+{
+    // A string method or a concatenation copies a whole string in one instruction: by
+    // instructions alone each of these would run for days.
+    for (const char* script : {
+             "local s = ('x'):rep(5e7) for i = 1, 1e7 do local t = s:upper() end",
+             "local s = 'x' for i = 1, 25 do s = s .. s end for i = 1, 1e7 do local t = s .. 'y' end",
+             "local s = ('ab'):rep(1e6) for i = 1, 1e7 do local t = s:reverse():sub(2) end",
+         }) {
+        ScriptState state = screen_state();
+        const std::string message = run_script(state.get(), script);
+        EXPECT_NE(message.find(Screen::instruction_budget_message), std::string::npos) << script << ": " << message;
+        // The state works on afterwards, with a fresh budget.
+        EXPECT_EQ(run_script(state.get(), "x = ('y'):rep(1000)"), "");
+    }
+}
+
+TEST(ScriptStateTest, TimeAndAStopFromOutsideEndAScriptTheBudgetWouldLetRun)
+{
+    Screen::ScriptLimits endless;
+    endless.instructions = ~std::uint64_t(0);
+    endless.milliseconds = 100;
+    ScriptState timed = screen_state(endless);
+    EXPECT_NE(run_script(timed.get(), "while true do end").find(Screen::instruction_budget_message), std::string::npos);
+
+    // Another thread stops it: the module closing while its background load runs it.
+    std::atomic<bool> stop{false};
+    endless.milliseconds = 60'000;
+    endless.stop = &stop;
+    ScriptState stopped = screen_state(endless);
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        stop = true;
+    });
+    const std::string message = run_script(stopped.get(), "local t = {} while true do t[#t % 100 + 1] = {} end");
+    stopper.join();
+    EXPECT_NE(message.find(Screen::instruction_budget_message), std::string::npos) << message;
 }
 
 TEST(ScriptStateTest, MemoryIsCappedPerState)

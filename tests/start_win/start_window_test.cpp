@@ -72,7 +72,7 @@ public:
 
 Mod::ResourceBuilder gated(const std::shared_ptr<Gate>& gate)
 {
-    return [gate](Gfx::GraphicsContext*, std::shared_ptr<const Mod::UnionSource>) -> std::unique_ptr<Mod::ModResources> {
+    return [gate](Gfx::GraphicsContext*, std::shared_ptr<const Mod::UnionSource>, const std::atomic<bool>&) -> std::unique_ptr<Mod::ModResources> {
         gate->open.wait(Platform::wait_forever);
         return nullptr;
     };
@@ -318,7 +318,7 @@ TEST_F(StartListsTest, AScreenOpenedBeforeTheModuleHasLoadedFailsAndWorksLater)
 
 TEST_F(StartListsTest, AFailedBackgroundLoadIsReportedWhenAScreenIsOpened)
 {
-    DefaultBuilder builder([](Gfx::GraphicsContext*, std::shared_ptr<const Mod::UnionSource>) -> std::unique_ptr<Mod::ModResources> {
+    DefaultBuilder builder([](Gfx::GraphicsContext*, std::shared_ptr<const Mod::UnionSource>, const std::atomic<bool>&) -> std::unique_ptr<Mod::ModResources> {
         throw std::runtime_error("The colour table cannot be read");
     });
     ScreenSelector* screens = open_sample_module();
@@ -367,7 +367,7 @@ TEST(ScreenSelectorLifetime, TheShownContentGoesBeforeTheMod)
     installation.write("Main\\Data\\Art\\UI\\Screens\\one.screen", "Screen = { }\n");
     std::vector<std::string> log;
     auto mod = std::make_unique<Mod::LoadedMod>();
-    mod->set_resource_builder([&log](Gfx::GraphicsContext*, std::shared_ptr<const Mod::UnionSource>) {
+    mod->set_resource_builder([&log](Gfx::GraphicsContext*, std::shared_ptr<const Mod::UnionSource>, const std::atomic<bool>&) {
         return std::make_unique<Recorder>(&log);
     });
     mod->load(&test_graphics(), installation.path("Main.module"));
