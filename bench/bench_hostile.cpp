@@ -2,11 +2,14 @@
 // method or a concatenation copies a whole string in one instruction, so these would run
 // for days on instructions alone; the bytes they make count against the budget, and the
 // clock is the last guard. Also how long destroying a module takes while its background
-// load is stuck in a colour table that never ends.
+// load is stuck in a colour table that never ends, and the peak heap of screens that
+// share one large string among many widgets or styles (copies the editor would make).
 
+#include "heap_count.h"
 #include "mod/loaded_mod.h"
 #include "render/resource_set.h"
 #include "screen/colour_table.h"
+#include "screen/screen_document.h"
 #include "screen/script_state.h"
 #include "support/temp_folder.h"
 
@@ -64,8 +67,52 @@ void destroying_a_stuck_module(benchmark::State& state)
     }
 }
 
+// A screen (and its sheet) whose texts are one large string shared many times; the
+// figures are the peak of the heap while it loads, and whether it loaded.
+void amplified_copies(benchmark::State& state, const char* screen, const char* sheet)
+{
+    auto files = std::make_shared<MemorySource>();
+    files->add("Art\\UI\\Screens\\amplified.screen", screen);
+    files->add("art\\ui\\styles\\uistyles.styles", sheet);
+    Screen::ScriptLimits limits;
+    limits.memory_bytes = std::size_t(64) << 20;
+    std::string outcome;
+    for (auto _ : state) {
+#ifdef TVSE_COUNT_HEAP
+        g_in_use = 0;
+        g_peak = 0;
+        g_counting = true;
+#endif
+        try {
+            Screen::ScreenDocument document(nullptr, Screen::ScreenSources{files}, "Art\\UI\\Screens\\amplified.screen",
+                                            limits);
+            outcome = document.style_problems().empty() ? "loaded" : "sheet refused: " + document.style_problems().back().message;
+        } catch (const std::exception& failure) {
+            outcome = std::string("refused: ") + failure.what();
+        }
+#ifdef TVSE_COUNT_HEAP
+        g_counting = false;
+        state.counters["peak_MB"] = static_cast<double>(g_peak.load()) / (1 << 20);
+#endif
+    }
+    state.SetLabel(outcome.substr(0, 60));
+}
+
+const char* const shared_widget_texts =
+    "local s = ('x'):rep(4e6) local children = {} for i = 1, 100 do children[i] = { type = 'TextLabel', "
+    "name = s, text = s, tooltip_text = s } end Screen = { Widgets = { type = 'Group', name = 'root', "
+    "Children = children } }";
+const char* const shared_style_names = "local n = ('y'):rep(1e6) local styles = {} for i = 1, 400 do styles[i] = "
+                                       "{ name = n, type = 'ButtonStyle' } end StyleSheet = { Styles = styles }";
+
 } // namespace
 
+BENCHMARK_CAPTURE(amplified_copies, widgets_sharing_4_MB, shared_widget_texts, "")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK_CAPTURE(amplified_copies, styles_sharing_1_MB, "Screen = {}", shared_style_names)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 BENCHMARK_CAPTURE(stopped_script, upper_of_50_MB, copying_upper)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK_CAPTURE(stopped_script, concat_of_32_MB, copying_concat)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK_CAPTURE(stopped_script, endless_tables, endless_tables)->Unit(benchmark::kMillisecond)->Iterations(3);

@@ -51,6 +51,7 @@ const char* read_font_table(lua_State* L, FontDescription& description)
         return "gives no string font.name";
     std::size_t name_length = 0;
     const char* name = lua_tolstring(L, -1, &name_length);
+    Screen::charge_copy(L, name_length);
     description.name.assign(name, name_length);
     lua_pop(L, 1);
 

@@ -221,7 +221,7 @@ bool ScreenDocument::push_style(lua_State* state, const std::optional<std::strin
     return m_styles.push_style(state, sheet ? sheet->c_str() : nullptr, style ? style->c_str() : nullptr);
 }
 
-std::vector<StyleName> ScreenDocument::styles_for_type(std::string_view widget_type) const
+const std::vector<StyleName>& ScreenDocument::styles_for_type(std::string_view widget_type) const
 {
     return m_styles.styles_for_type(widget_type);
 }

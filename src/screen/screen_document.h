@@ -127,7 +127,7 @@ public:
     // Style sheets (see StyleSheets). push_style may raise Lua errors.
     bool push_style(lua_State* state, const std::optional<std::string>& sheet,
                     const std::optional<std::string>& style) const;
-    std::vector<StyleName> styles_for_type(std::string_view widget_type) const;
+    const std::vector<StyleName>& styles_for_type(std::string_view widget_type) const;
     bool styles_loaded() const { return m_styles.loaded(); }
     // The sheets the screen had to do without, and why.
     const std::vector<SheetProblem>& style_problems() const { return m_styles.problems(); }

@@ -292,6 +292,14 @@ void protected_call(lua_State* state, const std::function<void(lua_State*)>& bod
     throw ScriptError(message);
 }
 
+void charge_copy(lua_State* state, std::size_t bytes)
+{
+    StateAccount* account = account_of(state);
+    if (bytes > account->memory_limit - account->memory_used)
+        luaL_error(state, "not enough memory");
+    account->memory_used += bytes;
+}
+
 bool reference_top_table(lua_State* state, lua_State*& owner, int& ref)
 {
     if (owner) {

@@ -81,6 +81,12 @@ void protected_call(lua_State* state, const std::function<void(lua_State*)>& bod
 // error with its message, so that no foreign exception crosses the interpreter.
 int host_function_guard(lua_State* state, const std::function<int(lua_State*)>& body);
 
+// Counts `bytes` that the program copies out of the state (texts and names it keeps)
+// against the state's memory cap, for good: a script must not make the program hold
+// more than it may hold itself. Raises Lua's memory error past the cap: inside a
+// protected call.
+void charge_copy(lua_State* state, std::size_t bytes);
+
 // Points (owner, ref) at the table on top of the stack with a registry reference,
 // releasing the one they held first. False, and left unattached, when the top is no
 // table. Raises Lua errors (memory): inside a protected call.

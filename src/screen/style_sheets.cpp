@@ -55,6 +55,9 @@ void StyleSheets::load(lua_State* state, const Mod::FileSource& files)
     if (lua_pcall(state, 1, 0, 0) != LUA_OK) {
         m_problems.push_back({loading.file.empty() ? std::string(folder) : loading.file, loading.sheet,
                               error_text(state), true});
+        // No sheet is kept: none of their styles is offered either.
+        m_styles_by_type.clear();
+        m_style_count = 0;
         lua_error(state); // still ends the loading
     }
 }
@@ -167,12 +170,13 @@ bool StyleSheets::push_style(lua_State* state, const char* sheet, const char* st
     return false;
 }
 
-std::vector<StyleName> StyleSheets::styles_for_type(std::string_view widget_type) const
+const std::vector<StyleName>& StyleSheets::styles_for_type(std::string_view widget_type) const
 {
+    static const std::vector<StyleName> none;
     std::string key(widget_type);
     key += "Style";
     auto found = m_styles_by_type.find(key);
-    return found == m_styles_by_type.end() ? std::vector<StyleName>() : found->second;
+    return found == m_styles_by_type.end() ? none : found->second;
 }
 
 } // namespace Screen

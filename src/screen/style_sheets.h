@@ -49,7 +49,7 @@ public:
     bool push_style(lua_State* state, const char* sheet, const char* style) const;
 
     // The (sheet, style) pairs registered for `widget_type` + "Style", in order.
-    std::vector<StyleName> styles_for_type(std::string_view widget_type) const;
+    const std::vector<StyleName>& styles_for_type(std::string_view widget_type) const;
 
     bool loaded() const { return m_sheets_ref != LUA_NOREF; }
     // What the last load left out, in the order it happened.

@@ -1,6 +1,7 @@
 #include "screen/value_readers.h"
 
 #include "screen/colour_table.h"
+#include "screen/script_state.h"
 
 #include <cstdlib>
 
@@ -96,6 +97,8 @@ std::optional<std::string> text_at(lua_State* state, int index)
     lua_pushvalue(state, index);
     std::size_t length = 0;
     const char* text = lua_tolstring(state, -1, &length);
+    // A string the script shares a thousand times is copied a thousand times here.
+    charge_copy(state, length);
     std::string result(text, length);
     lua_pop(state, 1);
     return result;

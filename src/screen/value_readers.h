@@ -44,7 +44,8 @@ double read_number(lua_State* state, int index, double fallback);
 std::pair<std::optional<std::string>, std::optional<std::string>> read_style(lua_State* state, int index);
 
 // The text of a string or number at `index` without converting the stack slot, or
-// nothing for other types.
+// nothing for other types. The copy counts against the state's memory cap
+// (charge_copy), so it raises Lua's memory error past it.
 std::optional<std::string> text_at(lua_State* state, int index);
 
 } // namespace Screen

@@ -72,6 +72,28 @@ TEST(ScreenDocumentTest, EndlessScriptsAndGreedyScriptsFail)
               path_message("load", "not enough memory"));
 }
 
+TEST(ScreenDocumentTest, TextsCopiedOutOfTheScriptCountAgainstItsMemory)
+{
+    // One large string, shared by a hundred widgets, or by four hundred styles, is one
+    // string to Lua and hundreds of copies to the editor: the copies count.
+    ScreenFixture fixture;
+    Screen::ScriptLimits limits;
+    limits.memory_bytes = 64u << 20;
+    EXPECT_EQ(fixture.failure("local s = ('x'):rep(4e6) local children = {} for i = 1, 100 do "
+                              "children[i] = { type = 'TextLabel', name = s, text = s, tooltip_text = s } end "
+                              "Screen = { Widgets = { type = 'Group', name = 'root', Children = children } }",
+                              limits),
+              path_message("instantiate", "not enough memory"));
+
+    fixture.add_sheet("uistyles.styles", "local n = ('y'):rep(1e6) local styles = {} for i = 1, 400 do "
+                                         "styles[i] = { name = n, type = 'ButtonStyle' } end "
+                                         "StyleSheet = { Styles = styles }");
+    auto document = fixture.open("Screen = { Widgets = { type = 'Button', name = 'b' } }", limits);
+    ASSERT_FALSE(document->style_problems().empty());
+    EXPECT_EQ(document->style_problems().back().message, "not enough memory");
+    EXPECT_TRUE(document->styles_for_type("Button").empty());
+}
+
 TEST(ScreenDocumentTest, SelfReferringAndDeepTablesGiveAClearError)
 {
     ScreenFixture fixture;
