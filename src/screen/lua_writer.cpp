@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <iterator>
@@ -71,6 +72,12 @@ struct TableKeys {
     std::size_t scalars = 0; // numbers, strings and booleans in the array part
 };
 
+// Past this many tables open in one constructor, a table is written as a part of its
+// own ahead of the value (`P[n] = {...}`) and named where it belongs: Lua's parser
+// refuses constructors nested some 200 deep ("too many C levels"), and screens nest
+// deeper than that.
+constexpr int nesting_per_part = 100;
+
 class LuaWriter {
 public:
     explicit LuaWriter(lua_State* state) : m_lua(state) {}
@@ -106,6 +113,8 @@ public:
     }
 
     std::string& text() { return m_text; }
+    // The parts written ahead of the value, in the order they must be defined.
+    std::vector<std::string>& parts() { return m_parts; }
 
 private:
     void append(std::string_view part)
@@ -117,8 +126,8 @@ private:
 
     void indent(int level) { append(std::string(static_cast<std::size_t>(level) * 4, ' ')); }
 
-    // `digits` is the precision of numbers that are not whole.
-    void write_number(double value, int digits = 7)
+    // The shortest text that reads back to the very same number.
+    void write_number(double value)
     {
         char text[64];
         if (std::isnan(value))
@@ -132,8 +141,8 @@ private:
             std::snprintf(text, sizeof(text), "%lld", static_cast<long long>(value));
             append(text);
         } else {
-            std::snprintf(text, sizeof(text), "%.*g", digits, value);
-            append(text);
+            const std::to_chars_result written = std::to_chars(text, text + sizeof(text), value);
+            append(std::string_view(text, static_cast<std::size_t>(written.ptr - text)));
         }
     }
 
@@ -183,8 +192,35 @@ private:
             append("nil --[[ cycle ]]");
             return;
         }
-        if (level >= lua_writer_max_depth)
+        if (static_cast<int>(m_path.size()) >= lua_writer_max_depth)
             too_deep();
+        if (m_open >= nesting_per_part) {
+            write_part(table);
+            return;
+        }
+        ++m_open;
+        write_table_here(table, level);
+        --m_open;
+    }
+
+    // The table as a part of its own, written ahead, and its name here.
+    void write_part(int table)
+    {
+        std::string outer = std::move(m_text);
+        const int open = m_open;
+        m_text.clear();
+        m_open = 0;
+        write_table(table, 0);
+        // Numbered as they are finished: a part's own parts come first.
+        m_parts.push_back(std::move(m_text));
+        m_text = std::move(outer);
+        m_open = open;
+        append("P[" + std::to_string(m_parts.size()) + "]");
+    }
+
+    void write_table_here(int table, int level)
+    {
+        const void* identity = lua_topointer(m_lua, table);
         luaL_checkstack(m_lua, 4, "writing Lua tables");
         const std::unique_ptr<TableKeys> keys = gather_keys(table);
         const auto& [string_keys, number_keys, boolean_keys, unwritable_keys, length, scalars] = *keys;
@@ -225,7 +261,7 @@ private:
         for (lua_Number key : number_keys) {
             indent(level + 1);
             append("[");
-            write_number(key, 17); // exact, so that distinct keys stay distinct
+            write_number(key);
             append("] = ");
             lua_pushnumber(m_lua, key);
             lua_rawget(m_lua, table);
@@ -325,36 +361,63 @@ private:
 
     lua_State* m_lua;
     std::string m_text;
-    std::unordered_set<const void*> m_path; // the tables being written, outermost first
+    std::vector<std::string> m_parts;
+    int m_open = 0; // tables open in the constructor being written
+    std::unordered_set<const void*> m_path; // the tables being written
 };
 
-} // namespace
-
-std::string write_lua_value(lua_State* L, int index, int indent)
-{
+struct WrittenValue {
+    std::vector<std::string> parts;
     std::string text;
+};
+
+WrittenValue write_value(lua_State* L, int index, int indent)
+{
+    WrittenValue value;
     protected_call(
         L,
         [&](lua_State* state) {
             LuaWriter writer(state);
             writer.write(1, std::max(indent, 0));
-            text = std::move(writer.text());
+            value.text = std::move(writer.text());
+            value.parts = std::move(writer.parts());
         },
         index);
+    return value;
+}
+
+// `local P = {}` and the parts, one statement a line.
+std::string part_statements(const std::vector<std::string>& parts)
+{
+    std::string text = "local P = {}\n";
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        text += "P[" + std::to_string(i + 1) + "] = " + parts[i] + "\n";
     return text;
+}
+
+} // namespace
+
+std::string write_lua_value(lua_State* L, int index, int indent)
+{
+    WrittenValue value = write_value(L, index, indent);
+    if (value.parts.empty())
+        return std::move(value.text);
+    // An expression still: a function that makes the parts and returns the value.
+    return "(function()\n" + part_statements(value.parts) + "return " + value.text + "\nend)()";
 }
 
 std::string write_screen_table(lua_State* L)
 {
-    std::string text;
+    WrittenValue value;
     protected_call(L, [&](lua_State* state) {
         luaL_checkstack(state, 3, "writing the screen");
         lua_rawgeti(state, LUA_REGISTRYINDEX, LUA_RIDX_GLOBALS);
         lua_pushliteral(state, "Screen");
         lua_rawget(state, -2);
-        text = write_lua_value(state, -1);
+        value = write_value(state, -1, 0);
     });
-    return "Screen = " + text + "\n";
+    const std::string parts = value.parts.empty() ? std::string() : part_statements(value.parts);
+    return parts + "Screen = " + value.text + "\n";
 }
 
 } // namespace Screen

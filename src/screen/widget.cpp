@@ -8,6 +8,7 @@
 #include "screen/widget_types.h"
 
 #include <atomic>
+#include <charconv>
 #include <stdexcept>
 
 namespace Screen {
@@ -87,12 +88,27 @@ void Widget::write_field(const char* key, const std::function<void(lua_State*)>&
     });
 }
 
+namespace {
+
+// The number a script writes for `value`: the double of the shortest text that gives the
+// float back, so that 0.35 is written as 0.35 and not as the float's exact 0.349999994.
+lua_Number script_number(float value)
+{
+    char text[32];
+    const std::to_chars_result written = std::to_chars(text, text + sizeof(text), value);
+    double number = value;
+    std::from_chars(text, written.ptr, number);
+    return number;
+}
+
+} // namespace
+
 void Widget::push_pair(lua_State* state, float first, float second)
 {
     lua_createtable(state, 2, 0);
-    lua_pushnumber(state, first);
+    lua_pushnumber(state, script_number(first));
     lua_rawseti(state, -2, 1);
-    lua_pushnumber(state, second);
+    lua_pushnumber(state, script_number(second));
     lua_rawseti(state, -2, 2);
 }
 

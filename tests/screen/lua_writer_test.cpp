@@ -11,6 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
 #include <string>
 #include <vector>
 
@@ -97,11 +101,15 @@ TEST(LuaWriterTest, Numbers)
 {
     check_cases({
         {"v = 0", "0"}, {"local z = 0; v = -z", "-0"}, {"v = -42", "-42"}, {"v = 0.1", "0.1"},
-        {"v = 1/3", "0.3333333"}, {"v = 1e300", "1e+300"}, {"v = -1e-300", "-1e-300"},
-        // Whole numbers stay exact while they fit a 64-bit integer.
+        // The shortest text that reads back to the very same number.
+        {"v = 1/3", "0.3333333333333333"}, {"v = 1e300", "1e+300"}, {"v = -1e-300", "-1e-300"},
+        {"v = 0.5 + 2^-24", "0.5000000596046448"}, // a widget dragged to x = 0.50000006
+        {"v = 2^-1074", "5e-324"},
+        // Whole numbers stay exact up to 2^63 and beyond.
         {"v = 2^53 + 2", "9007199254740994"},
         {"v = -2^62", "-4611686018427387904"},
-        {"v = 2^63", "9.223372e+18"},
+        {"v = 2^63", "9223372036854775808"},
+        {"v = 2^70", "1180591620717411303424"},
         {"v = 0/0", "0/0"}, {"v = 1/0", "1/0"}, {"v = -1/0", "-1/0"},
         {"v = true", "true"}, {"v = false", "false"}, {"v = nil", "nil"},
     });
@@ -191,6 +199,60 @@ TEST(LuaWriterTest, NestingAndSizeAreBounded)
         EXPECT_EQ(std::string(error.what()), "Lua text exceeds 64 MB");
     }
     EXPECT_EQ(lua_gettop(L), 1);
+}
+
+TEST(LuaWriterTest, ScreensNestedDeeperThanTheParserTakesLoadBackFromTheirText)
+{
+    // 150 widget levels are 300 nested tables: one constructor that deep does not parse.
+    ScreenFixture fixture;
+    const std::string deep = "local w = { type = 'Button', name = 'leaf' } "
+                             "for i = 1, 149 do w = { type = 'Group', name = 'g' .. i, Children = { w } } end "
+                             "Screen = { Widgets = w }";
+    auto document = fixture.open(deep);
+    const std::string text = Screen::write_screen_table(document->lua());
+    EXPECT_EQ(text.rfind("local P = {}\nP[1] = ", 0), 0u) << text.substr(0, 80);
+    auto again = fixture.open(text);
+    EXPECT_EQ(Screen::write_screen_table(again->lua()), text);
+    EXPECT_NE(find_widget(again->widgets(), "leaf"), nullptr);
+
+    // A widget copied out of it is an expression that a screen takes.
+    std::string widget;
+    Screen::protected_call(document->lua(), [&](lua_State* L) {
+        lua_rawgeti(L, LUA_REGISTRYINDEX, document->widgets()->ref());
+        widget = Screen::write_lua_value(L, -1);
+    });
+    auto pasted = fixture.open("Screen = { Widgets = " + widget + " }");
+    EXPECT_EQ(Screen::write_screen_table(pasted->lua()), text);
+}
+
+TEST(LuaWriterTest, EveryScreenOfTheFuzzCorpusThatLoadsLoadsBackFromItsText)
+{
+    // The fuzz target's inputs: a screen, then its style sheet, and more, at a marker.
+    const std::filesystem::path corpus = std::filesystem::path(TVSE_SOURCE_DIR) / "fuzz" / "corpus" / "screen";
+    Screen::ScriptLimits limits;
+    limits.memory_bytes = std::size_t(64) << 20;
+    limits.instructions = 2'000'000;
+    int loaded = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::string input((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::size_t marker = input.find("\n@@@@\n");
+        const std::size_t sheet_end = marker == std::string::npos ? marker : input.find("\n@@@@\n", marker + 6);
+        ScreenFixture fixture;
+        if (marker != std::string::npos)
+            fixture.add_sheet("uistyles.styles", input.substr(marker + 6, sheet_end - marker - 6));
+        std::unique_ptr<Screen::ScreenDocument> document;
+        try {
+            document = fixture.open(input.substr(0, marker), limits);
+        } catch (const std::exception&) {
+            continue; // a screen that does not load writes nothing
+        }
+        const std::string text = Screen::write_screen_table(document->lua());
+        const std::string again = Screen::write_screen_table(fixture.open(text, limits)->lua());
+        EXPECT_EQ(again, text) << entry.path().filename();
+        ++loaded;
+    }
+    EXPECT_GT(loaded, 10);
 }
 
 TEST(LuaWriterTest, AWidgetTableLoadsBackInsideAScreen)
