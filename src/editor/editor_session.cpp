@@ -2,7 +2,6 @@
 
 #include "platform/text_encoding.h"
 #include "screen/edit_history.h"
-#include "screen/lua_writer.h"
 #include "screen/screen_document.h"
 #include "screen/widget.h"
 #include "screen/widget_path.h"
@@ -232,19 +231,7 @@ bool EditorSession::revert_run(std::uint64_t run)
 
 std::string EditorSession::copy_as_lua() const
 {
-    lua_State* L = m_document->lua();
-    Screen::Widget* widget = selection();
-    if (!widget || !widget->attached())
-        return Screen::write_screen_table(L);
-    lua_rawgeti(L, LUA_REGISTRYINDEX, widget->ref());
-    try {
-        std::string text = Screen::write_lua_value(L, -1);
-        lua_pop(L, 1);
-        return text + "\n";
-    } catch (...) {
-        lua_pop(L, 1);
-        throw;
-    }
+    return m_document->lua_text(selection());
 }
 
 void EditorSession::nudge_selection(float dx, float dy)

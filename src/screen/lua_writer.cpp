@@ -80,7 +80,7 @@ constexpr int nesting_per_part = 100;
 
 class LuaWriter {
 public:
-    explicit LuaWriter(lua_State* state) : m_lua(state) {}
+    LuaWriter(lua_State* state, const LuaWriteOptions& options) : m_lua(state), m_options(options) {}
 
     // The value at absolute `index`, at nesting level `level`.
     void write(int index, int level)
@@ -244,7 +244,10 @@ private:
         }
 
         append("{\n");
+        const bool style_sized = m_options.style_sized.count(identity) != 0;
         for (const std::string& key : string_keys) {
+            if (style_sized && key == "size")
+                continue;
             indent(level + 1);
             write_key(key);
             lua_pushlstring(m_lua, key.data(), key.size());
@@ -360,6 +363,7 @@ private:
     }
 
     lua_State* m_lua;
+    const LuaWriteOptions& m_options;
     std::string m_text;
     std::vector<std::string> m_parts;
     int m_open = 0; // tables open in the constructor being written
@@ -371,13 +375,13 @@ struct WrittenValue {
     std::string text;
 };
 
-WrittenValue write_value(lua_State* L, int index, int indent)
+WrittenValue write_value(lua_State* L, int index, int indent, const LuaWriteOptions& options)
 {
     WrittenValue value;
     protected_call(
         L,
         [&](lua_State* state) {
-            LuaWriter writer(state);
+            LuaWriter writer(state, options);
             writer.write(1, std::max(indent, 0));
             value.text = std::move(writer.text());
             value.parts = std::move(writer.parts());
@@ -397,16 +401,16 @@ std::string part_statements(const std::vector<std::string>& parts)
 
 } // namespace
 
-std::string write_lua_value(lua_State* L, int index, int indent)
+std::string write_lua_value(lua_State* L, int index, int indent, const LuaWriteOptions& options)
 {
-    WrittenValue value = write_value(L, index, indent);
+    WrittenValue value = write_value(L, index, indent, options);
     if (value.parts.empty())
         return std::move(value.text);
     // An expression still: a function that makes the parts and returns the value.
     return "(function()\n" + part_statements(value.parts) + "return " + value.text + "\nend)()";
 }
 
-std::string write_screen_table(lua_State* L)
+std::string write_screen_table(lua_State* L, const LuaWriteOptions& options)
 {
     WrittenValue value;
     protected_call(L, [&](lua_State* state) {
@@ -414,7 +418,7 @@ std::string write_screen_table(lua_State* L)
         lua_rawgeti(state, LUA_REGISTRYINDEX, LUA_RIDX_GLOBALS);
         lua_pushliteral(state, "Screen");
         lua_rawget(state, -2);
-        value = write_value(state, -1, 0);
+        value = write_value(state, -1, 0, options);
     });
     const std::string parts = value.parts.empty() ? std::string() : part_statements(value.parts);
     return parts + "Screen = " + value.text + "\n";

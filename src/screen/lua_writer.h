@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <stdexcept>
 #include <string>
+#include <unordered_set>
 
 namespace Screen {
 
@@ -31,12 +32,18 @@ public:
 constexpr int lua_writer_max_depth = 512;
 constexpr std::size_t lua_writer_max_bytes = std::size_t(64) << 20;
 
+// What the text leaves out: the `size` of these tables (by lua_topointer), widgets that
+// take their size from their style, so that the text goes on following the style.
+struct LuaWriteOptions {
+    std::unordered_set<const void*> style_sized;
+};
+
 // The source text of the value at `index`, its lines after the first indented as at
 // nesting level `indent`. Throws LuaWriteError past the bounds, ScriptError when Lua
 // fails (memory). The stack is left as it was.
-std::string write_lua_value(lua_State* L, int index, int indent = 0);
+std::string write_lua_value(lua_State* L, int index, int indent = 0, const LuaWriteOptions& options = {});
 
 // The statement `Screen = <the global Screen, raw>` and a line break.
-std::string write_screen_table(lua_State* L);
+std::string write_screen_table(lua_State* L, const LuaWriteOptions& options = {});
 
 } // namespace Screen

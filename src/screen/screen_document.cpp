@@ -3,6 +3,7 @@
 #include "mod/loaded_mod.h"
 #include "render/resource_set.h"
 #include "platform/text_encoding.h"
+#include "screen/lua_writer.h"
 #include "screen/script_state.h"
 #include "screen/widget.h"
 
@@ -295,6 +296,29 @@ std::vector<Widget*> ScreenDocument::live_widgets() const
     std::sort(widgets.begin(), widgets.end(),
               [](const Widget* a, const Widget* b) { return a->serial() < b->serial(); });
     return widgets;
+}
+
+std::string ScreenDocument::lua_text(const Widget* widget) const
+{
+    lua_State* L = m_lua.get();
+    LuaWriteOptions options;
+    protected_call(L, [&](lua_State* state) {
+        for (const Widget* live : m_live_widgets) {
+            if (live->attached() && live->size_from_style()) {
+                lua_rawgeti(state, LUA_REGISTRYINDEX, live->ref());
+                options.style_sized.insert(lua_topointer(state, -1));
+                lua_pop(state, 1);
+            }
+        }
+    });
+    if (!widget || !widget->attached())
+        return write_screen_table(L, options);
+    std::string text;
+    protected_call(L, [&](lua_State* state) {
+        lua_rawgeti(state, LUA_REGISTRYINDEX, widget->ref());
+        text = write_lua_value(state, -1, 0, options) + "\n";
+    });
+    return text;
 }
 
 bool ScreenDocument::name_taken(const std::string& name, const Widget* widget) const

@@ -144,6 +144,11 @@ public:
     void widget_destroyed(Widget* widget);
     // `candidate` when it is a widget of this document that is alive, else null.
     Widget* live_widget(void* candidate) const;
+    // What copying hands out: the widget's table as Lua source (null: the whole `Screen`
+    // statement). A size a widget takes from its style is left out, so that the text
+    // goes on following the style. Raises LuaWriteError for tables too deep or too
+    // large to write, ScriptError when Lua fails.
+    std::string lua_text(const Widget* widget) const;
     // Whether `name` would not reach `widget` by a `tooltip_name` lookup: another widget
     // has it, or the name is taken by the state itself. Raises ScriptError when Lua fails.
     bool name_taken(const std::string& name, const Widget* widget) const;

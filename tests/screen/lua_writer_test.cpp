@@ -255,6 +255,30 @@ TEST(LuaWriterTest, EveryScreenOfTheFuzzCorpusThatLoadsLoadsBackFromItsText)
     EXPECT_GT(loaded, 10);
 }
 
+TEST(LuaWriterTest, ASizeTheWidgetTakesFromItsStyleIsNotCopiedAsALiteral)
+{
+    ScreenFixture fixture;
+    fixture.add_sheet("uistyles.styles",
+                      "StyleSheet = { Styles = { { name = 'Small', type = 'ButtonStyle', size = {0.1, 0.2} } } }");
+    auto document = fixture.open("Screen = { Widgets = { type = 'Button', name = 'b', style = {'UIStyles', 'Small'} } }");
+    Screen::Widget* button = document->widgets();
+    // Its own size, then "Style Default" again: the style's size stands in the table.
+    button->set_size_from_style(false);
+    EXPECT_NE(document->lua_text(button).find("size = {0.1, 0.2}"), std::string::npos);
+    button->set_size_from_style(true);
+    for (const Screen::Widget* copied : {button, static_cast<Screen::Widget*>(nullptr)}) {
+        const std::string text = document->lua_text(copied);
+        EXPECT_EQ(text.find("size ="), std::string::npos) << text;
+    }
+    // Pasted into a screen with another style of that name, it follows that style.
+    ScreenFixture other;
+    other.add_sheet("uistyles.styles",
+                    "StyleSheet = { Styles = { { name = 'Small', type = 'ButtonStyle', size = {0.3, 0.4} } } }");
+    auto pasted = other.open("Screen = { Widgets = " + document->lua_text(button) + " }");
+    EXPECT_TRUE(pasted->widgets()->size_from_style());
+    EXPECT_FLOAT_EQ(pasted->widgets()->width(), 0.3f);
+}
+
 TEST(LuaWriterTest, AWidgetTableLoadsBackInsideAScreen)
 {
     ScreenFixture fixture;

@@ -1,5 +1,6 @@
-// tvse-tool widgets: the widget tree of a screen read through a module, with its style
-// sheet and colour table, and the failures of loading a screen.
+// tvse-tool widgets and lua: the widget tree of a screen read through a module, with its
+// style sheet and colour table, the text copying hands out, and the failures of loading
+// a screen.
 
 #include "tool_runner.h"
 
@@ -127,6 +128,42 @@ TEST_F(ScreenCommandsTest, WidgetsNeedsAModuleAndAScreen)
         EXPECT_EQ(run.exit_code, 1) << arguments.size();
         EXPECT_EQ(run.out, "");
         EXPECT_TRUE(has_line(run, "usage: tvse-tool widgets FILE.module SCREENPATH")) << run.err;
+    }
+}
+
+TEST_F(ScreenCommandsTest, LuaPrintsWhatCopyingHandsOut)
+{
+    const std::string menu = "art\\ui\\screens\\menu.screen";
+    const ToolRun whole = run_tool({"lua", m_module, menu});
+    ASSERT_EQ(whole.exit_code, 0) << whole.err;
+    EXPECT_EQ(whole.out.rfind("Screen = {\n", 0), 0u) << whole.out;
+    // A size the widget takes from its style is the style's to give: not written.
+    EXPECT_EQ(whole.out.find("0.0625"), std::string::npos) << whole.out;
+    EXPECT_NE(whole.out.find("size = {0.5, 0.125}"), std::string::npos) << "an own size is";
+
+    // A widget by its path of names, from either root; the first of a name at each step.
+    const ToolRun deep = run_tool({"lua", m_module, menu, "Root/Untitled/Deep"});
+    ASSERT_EQ(deep.exit_code, 0) << deep.err;
+    EXPECT_EQ(deep.out, "{\n    type = \"CheckButton\",\n    name = \"Deep\",\n    text = 7,\n}\n");
+    EXPECT_EQ(run_tool({"lua", m_module, menu, "Tips/Tip"}).exit_code, 0);
+
+    const struct {
+        std::vector<std::string> arguments;
+        int exit_code;
+        std::string line;
+    } failures[] = {
+        {{"lua", m_module, menu, "Root/Nobody"}, 1, "no widget Root/Nobody in " + menu},
+        {{"lua", m_module, menu, "Deep"}, 1, "no widget Deep in " + menu},
+        {{"lua", m_module, "art\\ui\\screens\\missing.screen"}, 1,
+         "Cannot open screen file art\\ui\\screens\\missing.screen"},
+        {{"lua", m_module}, 2, "usage: tvse-tool lua FILE.module SCREENPATH [WIDGETPATH]"},
+        {{"lua", m_module, menu, "Root", "extra"}, 2, "usage: tvse-tool lua FILE.module SCREENPATH [WIDGETPATH]"},
+    };
+    for (const auto& f : failures) {
+        const ToolRun run = run_tool(f.arguments);
+        EXPECT_EQ(run.exit_code, f.exit_code) << f.line;
+        EXPECT_EQ(run.out, "") << f.line;
+        EXPECT_TRUE(has_line(run, f.line)) << run.err;
     }
 }
 
