@@ -10,7 +10,6 @@ of one input are joined with the marker the targets cut at ("\\n@@@@\\n").
 """
 
 import os
-import shutil
 import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -78,6 +77,13 @@ def main():
     large = "Screen = { Widgets = { type = 'Group', name = 'root', Children = {\n%s\n} } }\n" % buttons
     add("screen", "large-buttons", large.encode() + MARKER + styles + MARKER + colours + MARKER + font)
 
+    # Edits: a few screens with their sheet, each under a run of every kind of edit (the
+    # target reads a widget, an edit and its values from each run of bytes).
+    edits = bytes((i * 37 + 11) % 256 for i in range(600))
+    for path in sorted(files_under(sample, ".screen"))[:6]:
+        if os.path.getsize(path) <= 16 * 1024:
+            add("edits", os.path.basename(path), read(path) + MARKER + styles + MARKER + edits)
+
     # Regression seeds: scripts that copy a whole string in one instruction, and one that
     # allocates without end (each once ran far past its budget). Strings of a megabyte do
     # against the targets' small budget what larger ones do against the program's.
@@ -89,8 +95,12 @@ def main():
 
     for target, files in sorted(seeds.items()):
         folder = os.path.join(corpus, target)
-        shutil.rmtree(folder, ignore_errors=True)
-        os.makedirs(folder)
+        # The seeds are made anew; regression cases (inputs that once crashed or hung a
+        # target, added by hand as regression-*) stay.
+        os.makedirs(folder, exist_ok=True)
+        for name in os.listdir(folder):
+            if not name.startswith("regression-"):
+                os.remove(os.path.join(folder, name))
         for name, data in files.items():
             with open(os.path.join(folder, name), "wb") as f:
                 f.write(data)

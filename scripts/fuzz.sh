@@ -16,7 +16,7 @@ set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-targets="sga module ucs image screen"
+targets="sga module ucs image screen edits"
 
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTVSE_FUZZ=ON -DTVSE_SANITIZE=OFF >/dev/null

@@ -312,6 +312,11 @@ void Widget::set_bounds(float x, float y, float width, float height)
     record_edit([&] {
         if (m_lua) {
             write_field("position", [&](lua_State* state) { push_pair(state, x, y); });
+            // Another size than the style's is the widget's own from now on: shown and
+            // written alike.
+            const bool same_size = width == m_width && height == m_height;
+            if (m_size_from_style && !same_size)
+                m_size_from_style = false;
             if (!m_size_from_style)
                 write_field("size", [&](lua_State* state) { push_pair(state, width, height); });
         }

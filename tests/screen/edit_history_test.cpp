@@ -221,6 +221,23 @@ TEST_F(EditHistoryTest, EditsThatChangeNothingAreNotRecordedAndKeepWhatCanBeRedo
     EXPECT_EQ(redo(), &widget("label"));
 }
 
+TEST_F(EditHistoryTest, ARectangleWithAnotherSizeGivesAStyleSizedWidgetItsOwn)
+{
+    Widget& styled = widget("styled");
+    ASSERT_TRUE(styled.size_from_style());
+    // The same size: only the position is the widget's; the size stays the style's.
+    styled.set_bounds(0.3f, 0.4f, styled.width(), styled.height());
+    EXPECT_TRUE(styled.size_from_style());
+    // Another size is shown and written alike: the copy builds what the screen shows.
+    styled.set_bounds(0.3f, 0.4f, 0.25f, 0.5f);
+    EXPECT_FALSE(styled.size_from_style());
+    EXPECT_NE(m_document->lua_text(&styled).find("size = {0.25, 0.5}"), std::string::npos)
+        << m_document->lua_text(&styled);
+    undo();
+    EXPECT_TRUE(styled.size_from_style());
+    EXPECT_FLOAT_EQ(styled.width(), 0.1f);
+}
+
 TEST_F(EditHistoryTest, ANewEditDropsWhatWasUndone)
 {
     Widget& label = widget("label");

@@ -680,11 +680,15 @@ TEST(WidgetTest, SettersWriteTheTableAndNotify)
 
     // Moving writes the position; the size stays the style's while it comes from there.
     log.clear();
-    b->set_bounds(0.25f, 0.75f, 0.5f, 0.5f);
+    b->set_bounds(0.25f, 0.75f, b->width(), b->height());
     EXPECT_EQ(table_field(*b, "position"), "{0.25,0.75}");
     EXPECT_EQ(table_field(*b, "size"), "nil");
-    EXPECT_EQ(b->width(), 0.5f);
+    EXPECT_TRUE(b->size_from_style());
     EXPECT_EQ(log, "r:b:5 ");
+    // Another size is the widget's own: written as it is shown.
+    b->set_bounds(0.25f, 0.75f, 0.5f, 0.5f);
+    EXPECT_EQ(table_field(*b, "size"), "{0.5,0.5}");
+    EXPECT_EQ(b->width(), 0.5f);
 
     b->set_size_from_style(false);
     EXPECT_EQ(table_field(*b, "size"), "{0.5,0.5}");
