@@ -23,7 +23,8 @@ float component(lua_State* state, int table, int index)
 
 const char* const ColourTable::path = "art\\ui\\styles\\colourtable.colours";
 
-std::unique_ptr<ColourTable> ColourTable::load(const Mod::FileSource& files, const ScriptLimits& limits)
+std::unique_ptr<ColourTable> ColourTable::load(const Mod::FileSource& files, const ScriptLimits& limits,
+                                               std::string* problem)
 {
     Mod::BlobPtr file = files.read(path);
     if (!file)
@@ -31,15 +32,31 @@ std::unique_ptr<ColourTable> ColourTable::load(const Mod::FileSource& files, con
     ScriptState state = create_script_state(limits);
     lua_State* L = state.get();
     register_next(L);
+    const auto failed = [&] {
+        if (problem)
+            *problem = error_text(L);
+        return nullptr;
+    };
     if (load_chunk(L, std::move(file)) != LUA_OK || run(L, 0) != LUA_OK)
-        return nullptr;
+        return failed();
     if (luaL_loadbufferx(L, copy_entries, sizeof(copy_entries) - 1, copy_entries, nullptr) != LUA_OK)
-        return nullptr;
+        return failed();
     lua_pushvalue(L, LUA_REGISTRYINDEX);
     if (run(L, 1) != LUA_OK)
-        return nullptr;
+        return failed();
     lua_settop(L, 0);
     return std::unique_ptr<ColourTable>(new ColourTable(std::move(state)));
+}
+
+bool ColourTable::has(std::string_view name) const
+{
+    bool found = false;
+    protected_call(m_state.get(), [&](lua_State* state) {
+        lua_pushlstring(state, name.data(), name.size());
+        lua_rawget(state, LUA_REGISTRYINDEX);
+        found = lua_istable(state, -1);
+    });
+    return found;
 }
 
 Colour ColourTable::resolve(std::string_view name) const

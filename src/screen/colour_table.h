@@ -7,6 +7,7 @@
 #include "screen/script_state.h"
 
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace Screen {
@@ -16,9 +17,15 @@ public:
     // Where the game keeps its colour table.
     static const char* const path;
 
-    // Null when the file is missing or its script fails, which nothing reports: every
-    // name then resolves to opaque black. The script runs under `limits`.
-    static std::unique_ptr<ColourTable> load(const Mod::FileSource& files, const ScriptLimits& limits = ScriptLimits());
+    // Null when the file is missing or its script fails, which the editor does not
+    // report (every name then resolves to opaque black); `problem`, when given, then
+    // receives why the script failed (nothing for a missing file). The script runs under
+    // `limits`.
+    static std::unique_ptr<ColourTable> load(const Mod::FileSource& files, const ScriptLimits& limits = ScriptLimits(),
+                                             std::string* problem = nullptr);
+
+    // Whether the table has an entry named exactly `name`.
+    bool has(std::string_view name) const;
 
     // The colour named exactly `name`: its components / 255, a missing or non-numeric
     // one counting as 0 (so three components give alpha 0); opaque black when no entry.

@@ -67,6 +67,7 @@ ColourSetting read_colour(lua_State* state, int index, const ColourTable* colour
     if (lua_type(state, index) == LUA_TSTRING) {
         std::size_t length = 0;
         const char* name = lua_tolstring(state, index, &length);
+        charge_copy(state, length);
         setting.name.assign(name, length);
         setting.value = resolve_colour(colours, setting.name);
     } else if (lua_istable(state, index)) {

@@ -46,4 +46,27 @@ std::unique_ptr<Widget> make_widget_of_type(ScreenDocument* screen, std::string_
     return std::make_unique<Widget>(screen);
 }
 
+bool is_widget_type(std::string_view type)
+{
+    for (const TypeEntry& entry : widget_types) {
+        if (is_keyword(type, entry.keyword))
+            return true;
+    }
+    for (const Keyword& plain : {Keywords::text_label, Keywords::text_input, Keywords::image_label, Keywords::movie}) {
+        if (is_keyword(type, plain))
+            return true;
+    }
+    return false;
+}
+
+bool is_item_type(std::string_view type)
+{
+    for (const Keyword& item : {Keywords::image_item, Keywords::text_item, Keywords::rectangle_item,
+                                Keywords::segment_item, Keywords::movie}) {
+        if (is_keyword(type, item))
+            return true;
+    }
+    return false;
+}
+
 } // namespace Screen

@@ -2,7 +2,7 @@
 // (all of those the start window lists, or the ones named), one problem a line (see
 // tool/mod_check.h), then "N screens checked, M problems found". Exits with 0 when
 // nothing was found, 1 with problems, 2 for a usage error or a module that cannot be
-// read.
+// read, 3 when the check itself fails (with its message).
 
 #include "tool/command.h"
 #include "tool/mod_check.h"
@@ -48,13 +48,20 @@ int run(const Tool::Arguments& arguments)
         arguments.narrow.size() > 1 ? std::vector<std::string>(arguments.narrow.begin() + 1, arguments.narrow.end())
                                     : Tool::list_screens(*mod.files());
     QuietDebugOutput quiet;
-    Tool::ModCheck check(mod);
-    for (const std::string& path : screens) {
-        for (const std::string& line : check.check_screen(path))
-            Tool::print_line(utf8(line));
+    try {
+        Tool::ModCheck check(mod);
+        for (const std::string& path : screens) {
+            for (const std::string& line : check.check_screen(path))
+                Tool::print_line(utf8(line));
+        }
+        Tool::print_line(Tool::check_summary(check.screens_checked(), check.problems_found()));
+        return check.problems_found() ? 1 : 0;
+    } catch (const std::exception& failure) {
+        // The check itself failed: not a problem of the mod's, and not to be mistaken
+        // for one.
+        Tool::fail("the check failed: " + utf8(failure.what()));
+        return 3;
     }
-    Tool::print_line(Tool::check_summary(check.screens_checked(), check.problems_found()));
-    return check.problems_found() ? 1 : 0;
 }
 
 const Tool::Command command("check", "check FILE.module [SCREENPATH...]", run);

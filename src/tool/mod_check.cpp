@@ -5,9 +5,11 @@
 #include "render/font_description.h"
 #include "render/image_decoder.h"
 #include "render/texture_path.h"
+#include "screen/colour_table.h"
 #include "screen/presentation_item.h"
 #include "screen/screen_document.h"
 #include "screen/widget.h"
+#include "screen/widget_types.h"
 
 #include <algorithm>
 #include <exception>
@@ -77,6 +79,8 @@ public:
     void check_tree(const Screen::Widget& widget)
     {
         m_widget_lines.clear();
+        if (widget.type() && !Screen::is_widget_type(*widget.type()))
+            report(widget, "unknown widget type " + *widget.type());
         check_style(widget);
         check_tooltip_name(widget);
         if (widget.text())
@@ -84,11 +88,23 @@ public:
         check_text(widget, widget.tooltip());
         // Children last to first are in the order the screen file lists them.
         for (std::size_t i = widget.child_count(); i-- > 0;) {
-            if (const auto* image = dynamic_cast<const Screen::ImageItem*>(widget.child(i))) {
+            const auto* item = dynamic_cast<const Screen::PresentationItem*>(widget.child(i));
+            if (!item)
+                continue;
+            if (item->type() && !Screen::is_item_type(*item->type()))
+                report(widget, "unknown item type " + *item->type());
+            if (const auto* image = dynamic_cast<const Screen::ImageItem*>(item)) {
                 if (!image->texture().empty())
                     report(widget, m_check.texture_problem(image->texture()));
-            } else if (const auto* text = dynamic_cast<const Screen::TextItem*>(widget.child(i))) {
+                check_colour(widget, image->colour());
+            } else if (const auto* text = dynamic_cast<const Screen::TextItem*>(item)) {
                 report(widget, m_check.font_problem(text->font_name()));
+                check_colour(widget, text->colour_top());
+                check_colour(widget, text->colour_bottom());
+            } else if (const auto* rectangle = dynamic_cast<const Screen::RectangleItem*>(item)) {
+                check_colour(widget, rectangle->colour());
+            } else if (const auto* segment = dynamic_cast<const Screen::SegmentItem*>(item)) {
+                check_colour(widget, segment->colour());
             }
         }
         for (std::size_t i = widget.child_count(); i-- > 0;) {
@@ -148,6 +164,17 @@ private:
             report(widget, "tooltip_name " + *name + " names no widget");
     }
 
+    // A name the colour table lacks draws black. When the table itself failed, its own
+    // line tells why, once.
+    void check_colour(const Screen::Widget& widget, const Screen::ColourSetting& colour)
+    {
+        if (colour.name.empty() || m_check.m_colours_problem)
+            return;
+        const Screen::ColourTable* colours = m_document.colours();
+        if (!colours || !colours->has(colour.name))
+            report(widget, "unknown colour " + colour.name);
+    }
+
     void check_text(const Screen::Widget& widget, const std::string& text)
     {
         if (is_missing_string(m_check.m_mod, text))
@@ -172,7 +199,14 @@ private:
     std::vector<std::string> m_lines;
 };
 
-ModCheck::ModCheck(const Mod::LoadedMod& mod) : m_mod(mod) {}
+ModCheck::ModCheck(const Mod::LoadedMod& mod) : m_mod(mod)
+{
+    // The editor goes without a colour table that fails: why, the check tells.
+    std::string problem;
+    if (mod.files() && !Screen::ColourTable::load(*mod.files(), Screen::ScriptLimits(), &problem) &&
+        !problem.empty())
+        m_colours_problem = one_line(std::string(Screen::ColourTable::path) + ": " + problem);
+}
 
 std::vector<std::string> ModCheck::check_screen(const std::string& path)
 {
@@ -186,6 +220,8 @@ std::vector<std::string> ModCheck::check_screen(const std::string& path)
     }
 
     std::vector<std::string> lines;
+    if (m_colours_problem && m_sheet_lines_told.insert(*m_colours_problem).second)
+        lines.push_back(*m_colours_problem);
     for (const Screen::SheetProblem& problem : document->style_problems()) {
         std::string line = one_line(problem.file + ": " + problem.message);
         if (problem.ended_loading)

@@ -4,7 +4,8 @@
 // come as lines, in the mod's narrow encoding:
 //   SCREENPATH: problem                 the whole screen (it does not load)
 //   SCREENPATH: widget NAME: problem    one widget, its items or texts
-//   SHEETPATH: message                  a style sheet that does not load, once a run
+//   SHEETPATH: message                  a style sheet that does not load, once a run,
+//                                       and so the colour table
 
 #include "fs/file_source.h"
 
@@ -61,7 +62,8 @@ private:
     const Mod::LoadedMod& m_mod;
     std::map<std::string, std::optional<std::string>> m_textures; // by texture key
     std::map<std::string, std::optional<std::string>> m_fonts;    // by font name
-    std::set<std::string> m_sheet_lines_told;
+    std::set<std::string> m_sheet_lines_told; // and the colour table's
+    std::optional<std::string> m_colours_problem; // why the colour table does not load
     std::size_t m_screens = 0;
     std::size_t m_problems = 0;
 };

@@ -189,3 +189,37 @@ TEST_F(ModCheckTest, TexturesAndFontsAreJudgedOnceARun)
 }
 
 } // namespace
+
+namespace {
+
+const char* const typed_screen = R"(Screen = { Widgets = { type = 'Group', name = 'Root', Children = {
+    { type = 'Buton', name = 'Typo', Presentation = { Art = {
+        { type = 'Rectangel' }, { type = 'Rectangle', colour = 'gold' }, { type = 'Rectangle', colour = 'mauve' },
+        { type = 'Text', fontname = 'body', colourTop = 'gold', colourBottom = 'teal' },
+        { type = 'Line', colour = {1, 2, 3} },
+    } } },
+    { type = 'EditText', name = 'Plain' },
+} } })";
+
+} // namespace
+
+TEST_F(ModCheckTest, UnknownTypesAndColourNamesAndAColourTableThatFails)
+{
+    screen("typed.screen", typed_screen);
+    write("art\\ui\\styles\\colourtable.colours",
+          "ColourTable = { { key = 'gold', value = {255, 200, 0, 255} }, { key = 'teal', value = {0, 128, 128} } }");
+    const std::string path = screen_path("typed.screen") + ": widget Typo: ";
+    EXPECT_EQ(check().check_screen(screen_path("typed.screen")),
+              (Lines{path + "unknown widget type Buton", path + "unknown item type Rectangel",
+                     path + "unknown colour mauve"}));
+
+    // A colour table that fails is told once, before the first screen's lines, and no
+    // name is blamed on its own then.
+    write("art\\ui\\styles\\colourtable.colours", "ColourTable = {");
+    Tool::ModCheck& run = check();
+    const Lines first = run.check_screen(screen_path("typed.screen"));
+    ASSERT_FALSE(first.empty());
+    EXPECT_EQ(first.front().rfind("art\\ui\\styles\\colourtable.colours: slice:1: ", 0), 0u) << first.front();
+    EXPECT_EQ(first.size(), 3u) << "the two type lines follow";
+    EXPECT_EQ(run.check_screen(screen_path("typed.screen")).size(), 2u);
+}
