@@ -25,7 +25,8 @@ void touch(const Render::PixelSource& source)
         row_bytes = source.width * 4ull;
         break;
     case Render::PixelFormat::r8:
-        row_bytes = source.width;
+        // 24-bit rows: the upload takes each pixel's three bytes as three texels.
+        row_bytes = source.width * 3ull;
         break;
     }
     volatile std::uint8_t sum = 0;

@@ -140,7 +140,8 @@ Decoded decode_tga(const Mod::FileBlob& file)
     source.height = read_u16(header + 14);
     check_dimensions(source.width, source.height);
 
-    const std::uint64_t colour_map = header[1] != 0 ? std::uint64_t{read_u16(header + 5)} * (header[7] / 8) : 0;
+    // Entries take whole bytes: 15-bit ones two, as 16-bit ones do.
+    const std::uint64_t colour_map = header[1] != 0 ? std::uint64_t{read_u16(header + 5)} * ((header[7] + 7u) / 8u) : 0;
     const std::uint64_t start = tga_header_size + header[0] + colour_map;
     const std::uint32_t bytes_per_pixel = bits / 8;
     source.pitch = source.width * bytes_per_pixel;

@@ -36,7 +36,7 @@ void TextureCache::drop_changed(const Mod::ModChange& change)
     }
     for (auto entry = m_textures.begin(); entry != m_textures.end();) {
         // Every candidate counts: a file that appears may now stand before the one used.
-        const std::vector<std::string> candidates = texture_candidates(entry->first);
+        const std::vector<std::string> candidates = texture_candidates(entry->second.key);
         const bool stale = std::any_of(candidates.begin(), candidates.end(),
                                        [&](const std::string& candidate) { return change.has(candidate); });
         entry = stale ? m_textures.erase(entry) : std::next(entry);
@@ -50,9 +50,10 @@ ComPtr<ID2D1Bitmap> TextureCache::texture(ID2D1RenderTarget* target, const std::
         m_target = target;
     }
     const std::string key = texture_key(path);
-    auto cached = m_textures.find(key);
+    const std::string folded = folded_texture_key(key);
+    auto cached = m_textures.find(folded);
     if (cached != m_textures.end())
-        return cached->second;
+        return cached->second.bitmap;
 
     std::wstring reason;
     for (const std::string& candidate : texture_candidates(key)) {
@@ -61,7 +62,7 @@ ComPtr<ID2D1Bitmap> TextureCache::texture(ID2D1RenderTarget* target, const std::
             continue;
         try {
             ComPtr<ID2D1Bitmap> bitmap = m_loader(target, std::move(file));
-            m_textures[key] = bitmap;
+            m_textures[folded] = Entry{key, bitmap};
             return bitmap;
         } catch (const std::exception& failure) {
             Platform::debug_output("Invalid texture " + candidate + ": " + failure.what() + "\n");
@@ -74,7 +75,7 @@ ComPtr<ID2D1Bitmap> TextureCache::texture(ID2D1RenderTarget* target, const std::
     const std::wstring text = reason.empty() ? L"Missing texture: " + Ui::ansi_to_wide(key)
                                              : L"Invalid texture: " + Ui::ansi_to_wide(key) + L"\nReason: " + reason;
     ComPtr<ID2D1Bitmap> placeholder = make_placeholder(target, text);
-    m_textures[key] = placeholder;
+    m_textures[folded] = Entry{key, placeholder};
     return placeholder;
 }
 

@@ -51,7 +51,11 @@ public:
 private:
     Microsoft::WRL::ComPtr<ID2D1Bitmap> make_placeholder(ID2D1RenderTarget* target, const std::wstring& text);
 
-    std::unordered_map<std::string, Microsoft::WRL::ComPtr<ID2D1Bitmap>> m_textures;
+    struct Entry {
+        std::string key; // as first asked for: its candidates name the files
+        Microsoft::WRL::ComPtr<ID2D1Bitmap> bitmap;
+    };
+    std::unordered_map<std::string, Entry> m_textures; // by folded key
     std::shared_ptr<const Mod::FileSource> m_files;
     Microsoft::WRL::ComPtr<IDWriteFactory> m_factory;
     Loader m_loader;

@@ -12,8 +12,14 @@ namespace Render {
 // purposes), else the whole path.
 std::string texture_key(std::string_view path);
 
-// The path itself when it has a dot, then the path up to its last dot (all of it when
-// there is none) with ".dds", ".tga" and ".rgt".
+// The key under which a texture is kept: the key with letter case and the kind of
+// separator folded, so that art/UI/Button and art\ui\button are one texture, as they
+// are one file.
+std::string folded_texture_key(std::string_view key);
+
+// The path itself when its last element has a dot, then the path up to that dot (all of
+// it when there is none) with ".dds", ".tga" and ".rgt". A dot in a folder's name is no
+// extension.
 std::vector<std::string> texture_candidates(const std::string& key);
 
 } // namespace Render

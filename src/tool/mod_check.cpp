@@ -242,7 +242,8 @@ std::vector<std::string> ModCheck::check_screen(const std::string& path)
 std::optional<std::string> ModCheck::texture_problem(const std::string& path)
 {
     const std::string key = Render::texture_key(path);
-    auto cached = m_textures.find(key);
+    const std::string folded = Render::folded_texture_key(key);
+    auto cached = m_textures.find(folded);
     if (cached != m_textures.end())
         return cached->second;
     // As the editor's texture cache: the first candidate there is decides.
@@ -261,7 +262,7 @@ std::optional<std::string> ModCheck::texture_problem(const std::string& path)
         }
         break;
     }
-    m_textures.emplace(key, verdict);
+    m_textures.emplace(folded, verdict);
     return verdict;
 }
 

@@ -60,7 +60,7 @@ private:
     class ScreenRun;
 
     const Mod::LoadedMod& m_mod;
-    std::map<std::string, std::optional<std::string>> m_textures; // by texture key
+    std::map<std::string, std::optional<std::string>> m_textures; // by folded texture key
     std::map<std::string, std::optional<std::string>> m_fonts;    // by font name
     std::set<std::string> m_sheet_lines_told; // and the colour table's
     std::optional<std::string> m_colours_problem; // why the colour table does not load

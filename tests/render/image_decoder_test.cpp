@@ -271,7 +271,8 @@ TEST(TgaDecoderTest, PixelsStartAfterTheIdentificationAndColourMap)
         {"identification", "hello", 0, 0, 0},
         {"colour map of 24-bit entries", "", 1, 3, 24},
         {"both", std::string(255, 'i'), 1, 256, 32},
-        {"colour map of 15-bit entries, a byte each", "id", 1, 5, 15},
+        {"colour map of 15-bit entries, two bytes each", "id", 1, 5, 15},
+        {"colour map of 16-bit entries", "id", 1, 7, 16},
         {"colour-map size without a colour map", "id", 0, 100, 32},
     };
     const struct {

@@ -85,7 +85,7 @@ inline std::string tga_file(const TgaHeader& header, const std::string& pixels)
     bytes += static_cast<char>(0x08);
     bytes += header.id;
     if (header.colour_map_type != 0)
-        bytes += std::string(std::size_t{header.colour_map_length} * (header.colour_map_bits / 8), '\x77');
+        bytes += std::string(std::size_t{header.colour_map_length} * ((header.colour_map_bits + 7u) / 8u), '\x77');
     bytes += pixels;
     if (header.footer)
         bytes += le32(0) + le32(0) + tga_signature;

@@ -16,9 +16,19 @@ TEST(TexturePathTest, CandidatesInOrder)
     EXPECT_EQ(Render::texture_candidates("art/ui/button.tga"),
               (Strings{"art/ui/button.tga", "art/ui/button.dds", "art/ui/button.tga", "art/ui/button.rgt"}));
     EXPECT_EQ(Render::texture_candidates("art/ui.v2/button"),
-              (Strings{"art/ui.v2/button", "art/ui.dds", "art/ui.tga", "art/ui.rgt"}))
-        << "the last dot counts, wherever it is";
+              (Strings{"art/ui.v2/button.dds", "art/ui.v2/button.tga", "art/ui.v2/button.rgt"}))
+        << "a dot in a folder's name is no extension";
+    EXPECT_EQ(Render::texture_candidates("art\\ui.v2\\button.v1"),
+              (Strings{"art\\ui.v2\\button.v1", "art\\ui.v2\\button.dds", "art\\ui.v2\\button.tga",
+                       "art\\ui.v2\\button.rgt"}));
     EXPECT_EQ(Render::texture_candidates(""), (Strings{".dds", ".tga", ".rgt"}));
+}
+
+TEST(TexturePathTest, FoldedKeysIgnoreLetterCaseAndTheKindOfSeparator)
+{
+    EXPECT_EQ(Render::folded_texture_key("Art/UI\\Button.DDS"), "art\\ui\\button.dds");
+    EXPECT_EQ(Render::folded_texture_key("art\\ui\\button.dds"), Render::folded_texture_key("ART/ui/BUTTON.dds"));
+    EXPECT_EQ(Render::folded_texture_key("\xC9t\xE9"), "\xC9t\xE9") << "only ASCII letters fold";
 }
 
 TEST(TexturePathTest, KeysDropWhatPrecedesTheFirstColon)

@@ -114,6 +114,15 @@ TEST_F(TextureCacheTest, TheColonPrefixIsNotPartOfTheName)
     EXPECT_EQ(m_cache.texture(m_target.target(), "art\\a"), bitmap) << "one key for both spellings";
 }
 
+TEST_F(TextureCacheTest, OneTextureWhateverTheLetterCaseAndSeparators)
+{
+    m_files->add("art\\ui\\a.dds", "\x30");
+    ComPtr<ID2D1Bitmap> bitmap = m_cache.texture(m_target.target(), "art\\ui\\a");
+    EXPECT_EQ(m_cache.texture(m_target.target(), "Art/UI/A"), bitmap);
+    EXPECT_EQ(m_files->reads.size(), 1u) << "read once";
+    EXPECT_EQ(m_cache.size(), 1u);
+}
+
 TEST_F(TextureCacheTest, AnotherTargetStartsAfresh)
 {
     m_files->add("art\\a.dds", "\x30");
