@@ -6,7 +6,7 @@ namespace Screen {
 
 void MeterWidget::load_parts(lua_State* state, int table, bool restyle)
 {
-    load_part(state, table, "Progress", m_progress.widget, m_progress.from_style, restyle);
+    load_part(state, table, "Progress", m_progress, restyle);
     if (!restyle || m_range_from_style) {
         push_own_or_styled(state, table, "range", m_range_from_style);
         m_range = read_range(state, -1);
@@ -26,23 +26,23 @@ void ScrollBarWidget::load_parts(lua_State* state, int table, bool restyle)
         m_range = read_range(state, -1);
         lua_pop(state, 1);
     }
-    load_part(state, table, "ButtonIncrement", m_increment.widget, m_increment.from_style, restyle);
-    load_part(state, table, "ButtonTrack", m_track.widget, m_track.from_style, restyle);
-    load_part(state, table, "ButtonDecrement", m_decrement.widget, m_decrement.from_style, restyle);
+    load_part(state, table, "ButtonIncrement", m_increment, restyle);
+    load_part(state, table, "ButtonTrack", m_track, restyle);
+    load_part(state, table, "ButtonDecrement", m_decrement, restyle);
 }
 
 void DropDownWidget::load_parts(lua_State* state, int table, bool restyle)
 {
-    load_part(state, table, "ListBox", m_list_box.widget, m_list_box.from_style, restyle);
-    load_part(state, table, "Label", m_label.widget, m_label.from_style, restyle);
-    load_part(state, table, "ArrowButton", m_arrow_button.widget, m_arrow_button.from_style, restyle);
+    load_part(state, table, "ListBox", m_list_box, restyle);
+    load_part(state, table, "Label", m_label, restyle);
+    load_part(state, table, "ArrowButton", m_arrow_button, restyle);
 }
 
 void StringListWidget::load_parts(lua_State* state, int table, bool restyle)
 {
-    load_part(state, table, "ItemsGroup", m_items_group.widget, m_items_group.from_style, restyle);
-    load_part(state, table, "ItemTemplate", m_item_template.widget, m_item_template.from_style, restyle);
-    load_part(state, table, "ScrollBar", m_scroll_bar.widget, m_scroll_bar.from_style, restyle);
+    load_part(state, table, "ItemsGroup", m_items_group, restyle);
+    load_part(state, table, "ItemTemplate", m_item_template, restyle);
+    load_part(state, table, "ScrollBar", m_scroll_bar, restyle);
 }
 
 void ItemListWidget::load_parts(lua_State* state, int table, bool restyle)

@@ -8,18 +8,12 @@
 
 namespace Screen {
 
-// A part of a composite widget: the widget built for it and whether its table came
-// from the style.
-struct WidgetPart {
-    Widget* widget = nullptr;
-    bool from_style = false;
-};
-
 class MeterWidget : public Widget {
 public:
     using Widget::Widget;
 
     const char* class_name() const override { return "MeterWidget"; }
+    std::vector<NamedPart> named_parts() override { return {{"Progress", &m_progress}}; }
 
     const WidgetPart& progress() const { return m_progress; }
     Vector2 range() const { return m_range; }
@@ -42,6 +36,10 @@ public:
     using Widget::Widget;
 
     const char* class_name() const override { return "ScrollBarWidget"; }
+    std::vector<NamedPart> named_parts() override
+    {
+        return {{"ButtonIncrement", &m_increment}, {"ButtonTrack", &m_track}, {"ButtonDecrement", &m_decrement}};
+    }
 
     Vector2 range() const { return m_range; }
     const WidgetPart& increment() const { return m_increment; }
@@ -63,6 +61,10 @@ public:
     using Widget::Widget;
 
     const char* class_name() const override { return "DropDownWidget"; }
+    std::vector<NamedPart> named_parts() override
+    {
+        return {{"ListBox", &m_list_box}, {"Label", &m_label}, {"ArrowButton", &m_arrow_button}};
+    }
 
     const WidgetPart& list_box() const { return m_list_box; }
     const WidgetPart& label() const { return m_label; }
@@ -81,6 +83,10 @@ public:
     using Widget::Widget;
 
     const char* class_name() const override { return "StringListWidget"; }
+    std::vector<NamedPart> named_parts() override
+    {
+        return {{"ItemsGroup", &m_items_group}, {"ItemTemplate", &m_item_template}, {"ScrollBar", &m_scroll_bar}};
+    }
 
     const WidgetPart& items_group() const { return m_items_group; }
     const WidgetPart& item_template() const { return m_item_template; }

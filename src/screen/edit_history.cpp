@@ -149,13 +149,17 @@ void EditHistory::start_step(std::uint64_t run)
     m_done = m_steps.size();
 }
 
-void EditHistory::record(const Widget& widget, FieldSnapshot before, FieldSnapshot after, std::uint64_t run)
+void EditHistory::record(const Widget& widget, FieldSnapshot before, FieldSnapshot after, std::uint64_t run,
+                         PartOwnership owned)
 {
+    const bool visible = !(before.summary() == after.summary());
     if (m_group_depth > 0) {
         if (!m_group_started) {
             // Until something changes, the group has no step, and what was undone stays.
-            if (before.summary() == after.summary())
+            if (!visible) {
+                owned.detach();
                 return;
+            }
             start_step(0);
             m_group_started = true;
             m_joinable = false;
@@ -168,7 +172,7 @@ void EditHistory::record(const Widget& widget, FieldSnapshot before, FieldSnapsh
                 return;
             }
         }
-        changes.push_back(Change{&widget, widget.serial(), std::move(before), std::move(after)});
+        changes.push_back(Change{&widget, widget.serial(), std::move(before), std::move(after), std::move(owned)});
         return;
     }
     // Joinable only with nothing undone since the last step (undo and redo end a run).
@@ -179,21 +183,26 @@ void EditHistory::record(const Widget& widget, FieldSnapshot before, FieldSnapsh
             change.serial == widget.serial()) {
             if (change.before.summary() == after.summary()) {
                 // Typed and taken back: the run leaves nothing to undo.
+                PartOwnership taken = std::move(change.owned);
                 m_steps.pop_back();
                 m_done = m_steps.size();
                 m_joinable = false;
+                changed();
+                taken.detach();
             } else {
                 change.after = std::move(after);
+                changed();
             }
-            changed();
             return;
         }
     }
     // Nothing visible changed: no step, and what was undone can still be redone.
-    if (before.summary() == after.summary())
+    if (!visible) {
+        owned.detach();
         return;
+    }
     start_step(run);
-    m_steps.back().changes.push_back(Change{&widget, widget.serial(), std::move(before), std::move(after)});
+    m_steps.back().changes.push_back(Change{&widget, widget.serial(), std::move(before), std::move(after), std::move(owned)});
     m_joinable = run != 0;
     changed();
 }
@@ -208,8 +217,13 @@ void EditHistory::end_group()
         return !(change.before.summary() == change.after.summary());
     });
     if (!visible) {
+        std::vector<PartOwnership> taken;
+        for (Change& change : m_steps.back().changes)
+            taken.push_back(std::move(change.owned));
         m_steps.pop_back();
         m_done = m_steps.size();
+        for (auto it = taken.rbegin(); it != taken.rend(); ++it)
+            it->detach();
     }
     changed();
 }
@@ -259,6 +273,11 @@ Widget* EditHistory::apply(ScreenDocument& document, Step& step, bool forward)
     m_applying = true;
     // In the order they were made, both ways: a renamed widget takes its name back
     // before the references to that name look it up again.
+    // Parts are owned before their values go in, and given back once theirs are out:
+    // the style sheet's tables are never written.
+    if (forward)
+        for (Change& change : step.changes)
+            change.owned.attach();
     Widget* first = nullptr;
     for (const Change& change : step.changes) {
         Widget* widget = document.live_widget(const_cast<Widget*>(change.widget));
@@ -269,6 +288,9 @@ Widget* EditHistory::apply(ScreenDocument& document, Step& step, bool forward)
         if (!first)
             first = widget;
     }
+    if (!forward)
+        for (auto it = step.changes.rbegin(); it != step.changes.rend(); ++it)
+            it->owned.detach();
     return first;
 }
 

@@ -7,6 +7,7 @@
 // it) makes one step of several.
 
 #include "screen/lua_api.h"
+#include "screen/part_ownership.h"
 
 #include <array>
 #include <cstddef>
@@ -113,12 +114,14 @@ public:
     // True while a step is put back: the widget's setters then record nothing.
     bool applying() const { return m_applying; }
 
-    // One edit of `widget`, from `before` to `after`. Nothing is recorded when nothing
-    // shows the change. In the run of the last step, on the same widget, and with nothing
-    // undone since, it joins that step (which goes when the run comes back to where it
-    // started). Inside an edit group it joins the group's step. Steps undone before are
-    // dropped.
-    void record(const Widget& widget, FieldSnapshot before, FieldSnapshot after, std::uint64_t run);
+    // One edit of `widget`, from `before` to `after`, which first took `owned` (style
+    // parts given their own tables for it). Nothing is recorded when nothing shows the
+    // change, and then the ownership is given back. In the run of the last step, on the
+    // same widget, and with nothing undone since, it joins that step (which goes when
+    // the run comes back to where it started, its ownership with it). Inside an edit
+    // group it joins the group's step. Steps undone before are dropped.
+    void record(const Widget& widget, FieldSnapshot before, FieldSnapshot after, std::uint64_t run,
+                PartOwnership owned = {});
 
     // Puts back the values before the last step done (after the next undone one) and
     // returns the (first) widget, or null when there was nothing to do or it is gone.
@@ -144,6 +147,7 @@ private:
         std::uint64_t serial;
         FieldSnapshot before;
         FieldSnapshot after;
+        PartOwnership owned; // taken before `before`
     };
     struct Step {
         std::vector<Change> changes; // in the order they were made

@@ -46,6 +46,14 @@ bool PresentationItem::shows_in_current_state() const
     return !widget || in_state(widget->visual_state());
 }
 
+void PresentationItem::rebind(lua_State* state)
+{
+    if (!m_lua)
+        return;
+    lua_pushvalue(state, -1);
+    lua_rawseti(state, LUA_REGISTRYINDEX, m_ref);
+}
+
 void PresentationItem::load(lua_State* state)
 {
     if (!reference_top_table(state, m_lua, m_ref))

@@ -37,6 +37,10 @@ public:
     bool in_state(int index) const { return index >= 0 && index < 9 && m_states[static_cast<std::size_t>(index)]; }
     const std::array<bool, 9>& states() const { return m_states; }
     bool attached() const { return m_lua != nullptr; }
+    int ref() const { return m_ref; }
+    // Reads `table` (on top of the stack, left there) from now on: the same values in
+    // another table.
+    void rebind(lua_State* state);
     float x() const { return m_transform.dx; }
     float y() const { return m_transform.dy; }
 

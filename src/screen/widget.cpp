@@ -282,12 +282,12 @@ Widget* Widget::replace_part(lua_State* state, Widget* part)
     return inserted;
 }
 
-void Widget::load_part(lua_State* state, int table, const char* key, Widget*& part, bool& from_style, bool restyle)
+void Widget::load_part(lua_State* state, int table, const char* key, WidgetPart& part, bool restyle)
 {
-    if (restyle && !from_style)
+    if (restyle && !part.from_style)
         return;
-    push_own_or_styled(state, table, key, from_style);
-    part = replace_part(state, part);
+    push_own_or_styled(state, table, key, part.from_style);
+    part.widget = replace_part(state, part.widget);
     lua_pop(state, 1);
 }
 
@@ -333,9 +333,16 @@ void Widget::record_edit(const std::function<void()>& change)
         change();
         return;
     }
-    FieldSnapshot before(*this);
-    change();
-    history->record(*this, std::move(before), FieldSnapshot(*this), EditRun::current());
+    PartOwnership owned = PartOwnership::take(*this);
+    try {
+        FieldSnapshot before(*this);
+        change();
+        FieldSnapshot after(*this);
+        history->record(*this, std::move(before), std::move(after), EditRun::current(), std::move(owned));
+    } catch (...) {
+        owned.detach();
+        throw;
+    }
 }
 
 void Widget::restore_fields(const FieldSnapshot& values)
@@ -372,6 +379,15 @@ void Widget::restore_fields(const FieldSnapshot& values)
                          Property::tooltip_text, Property::name, Property::tooltip_widget})
         notify(property);
     invalidate();
+}
+
+void Widget::rebind(lua_State* state)
+{
+    if (!m_lua)
+        return;
+    // The registry slot takes the other table: every holder of the reference follows.
+    lua_pushvalue(state, -1);
+    lua_rawseti(state, LUA_REGISTRYINDEX, m_ref);
 }
 
 Ui::Element* Widget::element_at(float x, float y)

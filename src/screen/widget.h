@@ -20,6 +20,7 @@ namespace Screen {
 
 class FieldSnapshot;
 class PresentationItem;
+class Widget;
 class ScreenDocument;
 
 // The visual states of the screen format; item `states` lists name them.
@@ -35,6 +36,19 @@ enum VisualState : int {
     state_checked_active = 8,
 };
 constexpr int visual_state_count = 9;
+
+// A part of a composite widget: the widget built for it and whether its table came
+// from the style.
+struct WidgetPart {
+    Widget* widget = nullptr;
+    bool from_style = false;
+};
+
+// A composite part with the key its table goes by.
+struct NamedPart {
+    const char* key;
+    WidgetPart* part;
+};
 
 class Widget : public Ui::ContainerElement {
 public:
@@ -67,6 +81,8 @@ public:
     // The child widgets in the order their Lua array lists them backwards, or null for
     // types without children.
     virtual const std::vector<Widget*>* child_widgets() const { return nullptr; }
+    // The composite parts of the type, by key (none for plain widgets).
+    virtual std::vector<NamedPart> named_parts() { return {}; }
 
     // Editing. Each writes the table, updates the field and notifies the observers, and
     // the document's history records it (set_bounds too); a widget not attached to a
@@ -89,6 +105,9 @@ public:
     // Writes the snapshot's values back into the table and reads them again, as undo
     // does; records nothing.
     void restore_fields(const FieldSnapshot& values);
+    // Makes the widget read `table` (on top of the stack, left there) from now on, the
+    // same values in another table: a part taking its own copy of its style's table.
+    void rebind(lua_State* state);
 
     ScreenDocument* screen() const { return m_screen; }
     // Unique in the process: tells a widget from one built later at the same address.
@@ -135,7 +154,7 @@ protected:
     // `restyle`, only those that came from the style.
     virtual void load_parts(lua_State* state, int table, bool restyle) {}
     // One composite part: the table's own `key` or the style's, built into `part`.
-    void load_part(lua_State* state, int table, const char* key, Widget*& part, bool& from_style, bool restyle);
+    void load_part(lua_State* state, int table, const char* key, WidgetPart& part, bool restyle);
     void notify(int property);
     // Runs `change` and records it in the document's history (only while it records).
     void record_edit(const std::function<void()>& change);

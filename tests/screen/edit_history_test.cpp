@@ -1,8 +1,10 @@
 // Undo and redo of widget edits: the table comes back value for value, runs join into
 // one step, and the history stays linear and bounded.
 
+#include "run_script.h"
 #include "screen_fixture.h"
 
+#include "screen/composite_widgets.h"
 #include "screen/edit_history.h"
 #include "screen/lua_writer.h"
 #include "screen/script_state.h"
@@ -279,23 +281,93 @@ TEST_F(EditHistoryTest, TheListenerHearsEveryChangeAndClearingForgetsAll)
     m_document.reset();
 }
 
-TEST_F(EditHistoryTest, AWidgetGoneSinceIsSkipped)
+// Whether the widget's own table has `key` (not the style's).
+bool has_own(Widget& widget, const char* key)
 {
-    // A composite part is rebuilt when its owner takes another style.
+    bool has = false;
+    Screen::protected_call(widget.lua(), [&](lua_State* L) {
+        lua_rawgeti(L, LUA_REGISTRYINDEX, widget.ref());
+        lua_getfield(L, -1, key);
+        has = !lua_isnil(L, -1);
+    });
+    return has;
+}
+
+Screen::ScrollBarWidget& bar_of(Widget* widget)
+{
+    auto* bar = dynamic_cast<Screen::ScrollBarWidget*>(widget);
+    if (!bar)
+        throw std::runtime_error("not a scroll bar");
+    return *bar;
+}
+
+TEST_F(EditHistoryTest, AnEditedStylePartBecomesItsOwnersAndTheSheetStaysAsItWas)
+{
     m_fixture.add_sheet("uistyles.styles", R"(StyleSheet = { Styles = {
-        { name = 'One', type = 'ScrollBarStyle', ButtonIncrement = { type = 'Button', name = 'up' } },
-        { name = 'Two', type = 'ScrollBarStyle', ButtonIncrement = { type = 'Button', name = 'up' } },
+        { name = 'Bar', type = 'ScrollBarStyle', ButtonTrack = { type = 'Button', name = 'track', position = {0, 0.5} } },
+        { name = 'Bar2', type = 'ScrollBarStyle', ButtonTrack = { type = 'Button', name = 'other' } },
+        { name = 'List', type = 'TextListBoxStyle',
+          ScrollBar = { type = 'ScrollBar', name = 'listbar', style = {'UIStyles', 'Bar'} } },
     } })");
-    m_document = m_fixture.open(R"(Screen = { Widgets = { type = 'ScrollBar', name = 'bar', style = {'UIStyles', 'One'} } })");
-    Widget* part = find_widget(m_document->widgets(), "up");
-    if (!part)
-        GTEST_SKIP() << "no composite part built";
-    part->set_visible(false);
-    m_document->widgets()->set_style("UIStyles", "Two");
-    EXPECT_NE(find_widget(m_document->widgets(), "up"), nullptr);
-    EXPECT_NE(undo(), nullptr) << "the style step";
-    EXPECT_EQ(undo(), nullptr) << "the part it was made on is gone";
-    EXPECT_FALSE(history().can_undo());
+    m_document = m_fixture.open(R"(Screen = { Widgets = { type = 'Group', name = 'root', Children = {
+        { type = 'ScrollBar', name = 'one', style = {'UIStyles', 'Bar'} },
+        { type = 'ScrollBar', name = 'two', style = {'UIStyles', 'Bar'} },
+        { type = 'TextListBox', name = 'list', style = {'UIStyles', 'List'} },
+    } } })");
+    const std::string sheet_before = text();
+    auto style_track_visible = [&] {
+        bool untouched = false;
+        Screen::protected_call(m_document->lua(), [&](lua_State* L) {
+            ASSERT_TRUE(m_document->push_style(L, std::string("UIStyles"), std::string("Bar")));
+            lua_getfield(L, -1, "ButtonTrack");
+            lua_getfield(L, -1, "visible");
+            untouched = lua_isnil(L, -1);
+        });
+        return untouched;
+    };
+    Widget& one = widget("one");
+    Widget& two = widget("two");
+    Widget* track_one = bar_of(&one).track().widget;
+    Widget* track_two = bar_of(&two).track().widget;
+    ASSERT_TRUE(track_one && track_two);
+
+    track_two->set_visible(true);
+    EXPECT_FALSE(has_own(two, "ButtonTrack")) << "an edit that changes nothing takes nothing";
+
+    track_one->set_visible(false);
+    EXPECT_FALSE(track_one->is_visible());
+    EXPECT_TRUE(track_two->is_visible()) << "the other widget of the style";
+    EXPECT_TRUE(style_track_visible()) << "the sheet's table is not written";
+    EXPECT_TRUE(has_own(one, "ButtonTrack"));
+    EXPECT_FALSE(bar_of(&one).track().from_style);
+    EXPECT_NE(m_document->lua_text(&one).find("ButtonTrack"), std::string::npos);
+
+    one.set_style("UIStyles", "Bar2");
+    EXPECT_EQ(bar_of(&one).track().widget, track_one) << "an own part stays through a restyle";
+    EXPECT_EQ(undo(), &one);
+    EXPECT_EQ(undo(), track_one);
+    EXPECT_TRUE(track_one->is_visible());
+    EXPECT_FALSE(has_own(one, "ButtonTrack"));
+    EXPECT_TRUE(bar_of(&one).track().from_style);
+    EXPECT_EQ(redo(), track_one);
+    EXPECT_FALSE(track_one->is_visible());
+    EXPECT_TRUE(has_own(one, "ButtonTrack"));
+    undo();
+
+    // A part of a part: the list takes its scroll bar, which takes its track.
+    Widget& list = widget("list");
+    Widget* list_bar = dynamic_cast<Screen::StringListWidget&>(list).scroll_bar().widget;
+    ASSERT_NE(list_bar, nullptr);
+    Widget* list_track = bar_of(list_bar).track().widget;
+    list_track->set_bounds(0.25f, 0.5f, list_track->width(), list_track->height());
+    EXPECT_TRUE(has_own(list, "ScrollBar"));
+    EXPECT_TRUE(has_own(*list_bar, "ButtonTrack"));
+    EXPECT_FLOAT_EQ(track_one->x(), 0.0f) << "the track of the same style elsewhere";
+    EXPECT_TRUE(style_track_visible());
+    undo();
+    EXPECT_FALSE(has_own(list, "ScrollBar"));
+    EXPECT_FLOAT_EQ(list_track->x(), 0.0f);
+    EXPECT_EQ(text(), sheet_before) << "every table as the script made it";
 }
 
 } // namespace
@@ -362,3 +434,42 @@ TEST(EditHistoryAtTheCap, ReleasingStepsAtTheMemoryCapNeverAborts)
         document.reset();
     }
 }
+
+namespace {
+
+TEST(DeepCopy, KeepsSharingCyclesAndMetatablesAndGoesAsDeepAsMemory)
+{
+    Screen::ScriptState state = Screen::create_script_state();
+    lua_State* L = state.get();
+    Screen::protected_call(L, [](lua_State* L) { luaL_requiref(L, "_G", luaopen_base, 1); });
+    ASSERT_EQ(run_script(L, R"(
+        local shared = {1}
+        local meta = {}
+        source = setmetatable({a = shared, b = shared, n = 2.5, s = 'x'}, meta)
+        source.self = source
+        local deep = source
+        for i = 1, 200000 do deep.next = {} deep = deep.next end
+        deep.last = true
+        meta_of_source = meta)"),
+              "");
+    Screen::protected_call(L, [](lua_State* L) {
+        lua_newtable(L);
+        lua_newtable(L);
+        lua_getglobal(L, "source");
+        Screen::push_deep_copy(L, 1, 2);
+        lua_setglobal(L, "copy");
+    });
+    EXPECT_EQ(run_script(L, R"(
+        assert(copy ~= source and copy.a ~= source.a and copy.a == copy.b and copy.a[1] == 1)
+        assert(copy.self == copy and copy.n == 2.5 and copy.s == 'x')
+        assert(getmetatable(copy) == meta_of_source)
+        local deep, depth = copy, 0
+        while deep.next do
+            assert(deep.next ~= source.next)
+            deep, depth = deep.next, depth + 1
+        end
+        assert(depth == 200000 and deep.last))"),
+              "");
+}
+
+} // namespace
