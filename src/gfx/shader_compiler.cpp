@@ -54,7 +54,7 @@ void system_free_library(HMODULE module)
 
 struct Candidate {
     int version;
-    std::wstring file_name;
+    std::wstring path;
 };
 
 } // namespace
@@ -111,15 +111,17 @@ void ensure_loaded(ShaderCompiler& compiler, const CompilerSearchSystem& system)
     for (const std::wstring& folder : system.folders()) {
         if (folder.empty())
             continue;
-        for (std::wstring& name : system.find_files(folder + L"\\D3DCompiler_*.dll"))
-            candidates.push_back({compiler_version(name), std::move(name)});
+        // By full path: a bare name would be looked for in the program's and the current
+        // folder first, where anyone may have put a DLL of that name.
+        for (const std::wstring& name : system.find_files(folder + L"\\D3DCompiler_*.dll"))
+            candidates.push_back({compiler_version(name), folder + L"\\" + name});
     }
     std::stable_sort(candidates.begin(), candidates.end(),
                      [](const Candidate& a, const Candidate& b) { return a.version > b.version; });
     if (candidates.empty())
         throw std::runtime_error("No D3DCompiler DLL found");
     for (const Candidate& candidate : candidates) {
-        HMODULE module = system.load_library(candidate.file_name.c_str());
+        HMODULE module = system.load_library(candidate.path.c_str());
         if (!module)
             continue;
         if (FARPROC function = system.get_proc_address(module, "D3DCompile")) {

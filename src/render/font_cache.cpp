@@ -51,14 +51,13 @@ FontEntry FontCache::make_entry(const std::string& name) const
         if (!description)
             return fallback;
         FontEntry entry{nullptr, std::move(description->size_table)};
+        const float size = description->size_default * 72.0f / 96.0f;
         if (m_collection)
-            m_collection->create_text_format(Ui::ansi_to_wide(description->name),
-                                             description->size_default * 72.0f / 96.0f, entry.format);
-        // A face the mod does not ship: the interface font, but at the description's size
-        // and with its table, so the text keeps its proportions.
+            m_collection->create_text_format(Ui::ansi_to_wide(description->name), size, entry.format);
+        // A face the mod does not ship: the interface font, but at the size the face would
+        // have and with its table, so the text keeps its proportions.
         if (!entry.format)
-            entry.format = Ui::create_system_text_format(m_factory.Get(), description->size_default,
-                                                         DWRITE_FONT_WEIGHT_NORMAL);
+            entry.format = Ui::create_system_text_format(m_factory.Get(), size, DWRITE_FONT_WEIGHT_NORMAL);
         return entry;
     } catch (const std::exception&) {
         // A refused format (DirectWrite, or memory): the name still gets a usable font.

@@ -14,11 +14,12 @@ namespace Render {
 using Microsoft::WRL::ComPtr;
 
 // A quad from the vertex index alone; texture row 0 lands at the bottom of the target.
-// The system-value semantics work with every compiler; the legacy POSITION and COLOR
-// names are not mapped by some.
+// k is the part of the stored texture the image covers (less than all where block
+// textures were padded to whole blocks). The system-value semantics work with every
+// compiler; the legacy POSITION and COLOR names are not mapped by some.
 const char vertex_shader_source[] =
-    "struct t{float4 p:SV_Position;float2 u:TEXCOORD;};"
-    "t m(uint i:SV_VertexID){t v;v.u=float2(i&1,i/2);v.p=float4(v.u,1,1)*2-1;return v;}";
+    "float2 d;float2 k;struct t{float4 p:SV_Position;float2 u:TEXCOORD;};"
+    "t m(uint i:SV_VertexID){t v;float2 q=float2(i&1,i/2);v.p=float4(q,1,1)*2-1;v.u=q*k;return v;}";
 const char copy_shader_source[] =
     "Texture2D t;SamplerState s;float4 m(float4 x:SV_Position,float2 u:TEXCOORD):SV_Target{return t.Sample(s,u);}";
 // Three single-byte texels B, G, R of a 24-bit row make one opaque pixel; d is one texel.
@@ -110,11 +111,31 @@ ImageConverter::~ImageConverter()
         m_device->ClearState();
 }
 
+namespace {
+
+bool is_block_compressed(PixelFormat format)
+{
+    return format == PixelFormat::bc1 || format == PixelFormat::bc2 || format == PixelFormat::bc3;
+}
+
+std::uint32_t whole_blocks(std::uint32_t side)
+{
+    return (side + 3) / 4 * 4;
+}
+
+} // namespace
+
 ComPtr<ID3D10Texture2D> upload_as_stored(ID3D10Device* device, const PixelSource& source)
 {
     D3D10_TEXTURE2D_DESC description = {};
     description.Width = source.format == PixelFormat::r8 ? 3 * source.width : source.width;
     description.Height = source.height;
+    // Block textures are made of whole blocks, as the device requires; the data holds
+    // them (block rows x pitch), and the conversion draws only the image's part.
+    if (is_block_compressed(source.format)) {
+        description.Width = whole_blocks(source.width);
+        description.Height = whole_blocks(source.height);
+    }
     description.MipLevels = 1;
     description.ArraySize = 1;
     description.Format = static_cast<DXGI_FORMAT>(source.format);
@@ -132,7 +153,13 @@ ComPtr<IDXGIResource> ImageConverter::convert(const PixelSource& source)
 
     D3D10_TEXTURE2D_DESC description = {};
     stored->GetDesc(&description);
+    // The part of the stored texture the image covers: less than all where blocks were
+    // padded; 24-bit rows cover their three texels a pixel whole.
+    const bool padded = is_block_compressed(source.format);
+    const float covered_x = padded ? static_cast<float>(source.width) / static_cast<float>(description.Width) : 1.0f;
+    const float covered_y = padded ? static_cast<float>(source.height) / static_cast<float>(description.Height) : 1.0f;
     description.Width = source.width;
+    description.Height = source.height;
     description.Format = DXGI_FORMAT_B8G8R8A8_UNORM;
     description.Usage = D3D10_USAGE_DEFAULT;
     description.BindFlags = D3D10_BIND_RENDER_TARGET | D3D10_BIND_SHADER_RESOURCE;
@@ -144,17 +171,16 @@ ComPtr<IDXGIResource> ImageConverter::convert(const PixelSource& source)
 
     D3D10_VIEWPORT viewport = {0, 0, source.width, source.height, 0.0f, 0.0f};
     m_device->RSSetViewports(1, &viewport);
-    if (bytes_as_texels) {
-        auto* step = static_cast<float*>(App::map_buffer(m_constants.Get(), D3D10_MAP_WRITE_DISCARD));
-        step[0] = 1.0f / (3.0f * static_cast<float>(source.width));
-        step[1] = 0.0f;
-        m_constants->Unmap();
-        ID3D10Buffer* buffers[] = {m_constants.Get()};
-        m_device->PSSetConstantBuffers(0, 1, buffers);
-        m_device->PSSetShader(m_bgr_shader.Get());
-    } else {
-        m_device->PSSetShader(m_copy_shader.Get());
-    }
+    auto* constants = static_cast<float*>(App::map_buffer(m_constants.Get(), D3D10_MAP_WRITE_DISCARD));
+    constants[0] = bytes_as_texels ? 1.0f / (3.0f * static_cast<float>(source.width)) : 0.0f; // one texel
+    constants[1] = 0.0f;
+    constants[2] = covered_x;
+    constants[3] = covered_y;
+    m_constants->Unmap();
+    ID3D10Buffer* buffers[] = {m_constants.Get()};
+    m_device->VSSetConstantBuffers(0, 1, buffers);
+    m_device->PSSetConstantBuffers(0, 1, buffers);
+    m_device->PSSetShader(bytes_as_texels ? m_bgr_shader.Get() : m_copy_shader.Get());
     ID3D10ShaderResourceView* views[] = {stored_view.Get()};
     m_device->PSSetShaderResources(0, 1, views);
     ID3D10RenderTargetView* targets[] = {target_view.Get()};
@@ -165,6 +191,9 @@ ComPtr<IDXGIResource> ImageConverter::convert(const PixelSource& source)
     m_device->OMSetRenderTargets(0, nullptr, nullptr);
     ID3D10ShaderResourceView* none[] = {nullptr};
     m_device->PSSetShaderResources(0, 1, none);
+    // The window's device opens the texture next: the drawing must have been handed to
+    // the driver by then, or it may see the texture before it is drawn.
+    m_device->Flush();
 
     ComPtr<IDXGIResource> resource;
     App::check(converted.As(&resource), "ID3D10Texture2D::QueryInterface");

@@ -27,6 +27,7 @@ const char imag_missing[] = "RGT IMAG chunk missing DATAATTR and/or DATADATA";
 const char imag_size[] = "RGT IMAG chunk containing incorrectly sized DATADATA";
 const char rgt_unknown[] = "RGT contains unknown image type";
 const char no_pixels[] = "Image has zero width or height";
+const char too_large[] = "Image is larger than the graphics device takes (8192 pixels a side)";
 
 constexpr std::uint32_t dds_header_size = 128;
 constexpr std::uint32_t dds_pitch_flag = 0x8;
@@ -53,10 +54,18 @@ std::uint16_t read_u16(const std::uint8_t* p) { return static_cast<std::uint16_t
 
 [[noreturn]] void fail(const char* message) { throw std::runtime_error(message); }
 
-void check_dimensions(std::uint32_t width, std::uint32_t height)
+// `stored_width`: the texels of a row as uploaded (three a pixel for 24-bit rows).
+void check_dimensions(std::uint32_t width, std::uint32_t height, std::uint64_t stored_width)
 {
     if (width == 0 || height == 0)
         fail(no_pixels);
+    if (stored_width > max_texture_side || height > max_texture_side)
+        fail(too_large);
+}
+
+void check_dimensions(std::uint32_t width, std::uint32_t height)
+{
+    check_dimensions(width, height, width);
 }
 
 // In 64 bits: a row of 4 x 4 blocks of a 32-bit width need not fit in 32 bits.
@@ -138,7 +147,7 @@ Decoded decode_tga(const Mod::FileBlob& file)
     PixelSource& source = result.source;
     source.width = read_u16(header + 12);
     source.height = read_u16(header + 14);
-    check_dimensions(source.width, source.height);
+    check_dimensions(source.width, source.height, std::uint64_t{source.width} * (bits == 24 ? 3 : 1));
 
     // Entries take whole bytes: 15-bit ones two, as 16-bit ones do.
     const std::uint64_t colour_map = header[1] != 0 ? std::uint64_t{read_u16(header + 5)} * ((header[7] + 7u) / 8u) : 0;
@@ -177,26 +186,28 @@ Decoded decode_dxtc(const ChunkFolder& dxtc)
     const std::uint32_t unpacked = read_u32(sizes->data + 4);
     const std::uint32_t packed = read_u32(sizes->data + 8);
     const std::uint64_t pitch = block_pitch(source.width, block_bytes);
-    // Cannot wrap: the quarter pitch is at most 2^32.
+    // The stated size counts pixel rows, not block rows: with a height that is not a
+    // multiple of 4 the last block row is short, and is completed with zeros. (Small
+    // products: both sides are at most 8192.)
     if (unpacked != rgt_prefix_size + source.height * (pitch / 4) || packed_data->size < packed)
         fail(dxtc_size);
-    // The stated size counts pixel rows, not block rows: a height that is not a multiple
-    // of 4 leaves the last block row short. (Both products are small once the first
-    // check has passed.)
-    if (rgt_prefix_size + block_rows(source.height) * pitch > unpacked)
-        fail(dxtc_size);
     source.pitch = static_cast<std::uint32_t>(pitch);
+    const std::uint64_t whole = rgt_prefix_size + block_rows(source.height) * pitch;
 
-    if (packed == unpacked) {
+    if (packed == unpacked && whole == unpacked) {
         source.data = packed_data->data + rgt_prefix_size;
         return result;
     }
-    if (unpacked > packed * max_inflate_ratio)
+    if (packed != unpacked && unpacked > packed * max_inflate_ratio)
         fail(dxtc_inflate);
-    result.buffer.reset(new std::uint8_t[unpacked]);
-    uLongf produced = unpacked;
-    if (uncompress(result.buffer.get(), &produced, packed_data->data, packed) != Z_OK || produced != unpacked)
-        fail(dxtc_inflate);
+    result.buffer.reset(new std::uint8_t[whole]());
+    if (packed == unpacked) {
+        std::memcpy(result.buffer.get(), packed_data->data, unpacked);
+    } else {
+        uLongf produced = unpacked;
+        if (uncompress(result.buffer.get(), &produced, packed_data->data, packed) != Z_OK || produced != unpacked)
+            fail(dxtc_inflate);
+    }
     source.data = result.buffer.get() + rgt_prefix_size;
     return result;
 }

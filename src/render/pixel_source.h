@@ -20,6 +20,10 @@ enum class AlphaMode : std::uint32_t {
     straight = 2,
 };
 
+// The longest side of a texture that every device the program makes takes (feature
+// levels 10.0 and 10.1); anything larger is refused before it is read.
+constexpr std::uint32_t max_texture_side = 8192;
+
 // Valid only during the call that receives it: `data` may point into a buffer that is
 // freed right afterwards.
 struct PixelSource {

@@ -74,7 +74,13 @@ ComPtr<ID2D1Bitmap> TextureCache::texture(ID2D1RenderTarget* target, const std::
     }
     const std::wstring text = reason.empty() ? L"Missing texture: " + Ui::ansi_to_wide(key)
                                              : L"Invalid texture: " + Ui::ansi_to_wide(key) + L"\nReason: " + reason;
-    ComPtr<ID2D1Bitmap> placeholder = make_placeholder(target, text);
+    ComPtr<ID2D1Bitmap> placeholder;
+    try {
+        placeholder = make_placeholder(target, text);
+    } catch (const std::exception& failure) {
+        // Kept as nothing to draw: trying again on every frame would fail as often.
+        Platform::debug_output("No placeholder for texture " + key + ": " + failure.what() + "\n");
+    }
     m_textures[folded] = Entry{key, placeholder};
     return placeholder;
 }

@@ -30,7 +30,8 @@ public:
     TextureCache(std::shared_ptr<const Mod::FileSource> files, IDWriteFactory* factory, Loader loader,
                  FormatSource placeholder_format);
 
-    // Never null. Bitmaps belong to the target they were made for: a request from
+    // A placeholder where the file is missing or cannot be read; null only when even that
+    // cannot be made (once: not tried again until the file changes). Bitmaps belong to the target they were made for: a request from
     // another target starts the cache afresh.
     Microsoft::WRL::ComPtr<ID2D1Bitmap> texture(ID2D1RenderTarget* target, const std::string& path);
 

@@ -424,6 +424,8 @@ void ImageItem::draw(ID2D1RenderTarget* target)
     if (!device)
         return;
     ComPtr<ID2D1Bitmap> bitmap = device->texture(target, m_texture);
+    if (!bitmap)
+        return;
     SavedTransform saved(target);
     D2D1_RECT_F box = D2D1::RectF(0.0f, 0.0f, m_width, m_height);
     if (m_flip_horizontal || m_flip_vertical) {

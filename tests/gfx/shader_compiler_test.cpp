@@ -83,18 +83,20 @@ TEST(ShaderCompilerVersionTest, NumberBeforeTheExtension)
     EXPECT_EQ(HLSL::compiler_version(L"x"), 0);
 }
 
-TEST_F(ShaderCompilerSearchTest, TheNewestLoadableCompilerWins)
+TEST_F(ShaderCompilerSearchTest, TheNewestLoadableCompilerWinsLoadedByItsFullPath)
 {
     system.folders = {L"C:\\windows\\system32", L"C:\\windows"};
     system.files[L"C:\\windows\\system32"] = {L"D3DCompiler_42.dll", L"D3DCompiler_43.dll", L"D3DCompiler_x.dll"};
     system.files[L"C:\\windows"] = {L"D3DCompiler_44.dll"};
-    system.exports = {{L"D3DCompiler_42.dll", true}, {L"D3DCompiler_43.dll", true}, {L"D3DCompiler_x.dll", true}};
+    const std::wstring newest = L"C:\\windows\\system32\\D3DCompiler_43.dll";
+    system.exports = {{L"C:\\windows\\system32\\D3DCompiler_42.dll", true}, {newest, true},
+                      {L"C:\\windows\\system32\\D3DCompiler_x.dll", true}};
     HLSL::ShaderCompiler compiler;
     HLSL::ensure_loaded(compiler, fake_search);
     // 44 does not load; 43 is the newest that does.
-    EXPECT_EQ(system.loaded, std::vector<std::wstring>{L"D3DCompiler_43.dll"});
+    EXPECT_EQ(system.loaded, std::vector<std::wstring>{newest});
     ASSERT_TRUE(compiler.module);
-    EXPECT_EQ(compiler.module->module, handle_of(L"D3DCompiler_43.dll"));
+    EXPECT_EQ(compiler.module->module, handle_of(newest));
     EXPECT_TRUE(compiler.d3d_compile);
     HLSL::ensure_loaded(compiler, fake_search);
     EXPECT_EQ(system.searches, 1) << "a loaded compiler is not searched again";
@@ -104,14 +106,15 @@ TEST_F(ShaderCompilerSearchTest, CandidatesWithoutTheExportAreFreedAndTheNextTri
 {
     system.folders = {L"", L"C:\\windows"};
     system.files[L"C:\\windows"] = {L"D3DCompiler_47.dll", L"D3DCompiler_46.dll", L"D3DCompiler_old.dll"};
-    system.exports = {{L"D3DCompiler_47.dll", false}, {L"D3DCompiler_46.dll", false}, {L"D3DCompiler_old.dll", true}};
+    const std::wstring v47 = L"C:\\windows\\D3DCompiler_47.dll", v46 = L"C:\\windows\\D3DCompiler_46.dll",
+                       old = L"C:\\windows\\D3DCompiler_old.dll";
+    system.exports = {{v47, false}, {v46, false}, {old, true}};
     HLSL::ShaderCompiler compiler;
     HLSL::ensure_loaded(compiler, fake_search);
-    EXPECT_EQ(system.loaded, (std::vector<std::wstring>{L"D3DCompiler_47.dll", L"D3DCompiler_46.dll",
-                                                        L"D3DCompiler_old.dll"}))
+    EXPECT_EQ(system.loaded, (std::vector<std::wstring>{v47, v46, old}))
         << "a name without digits counts as version 0 and comes last";
-    EXPECT_EQ(system.freed, (std::vector<std::wstring>{L"D3DCompiler_47.dll", L"D3DCompiler_46.dll"}));
-    EXPECT_EQ(compiler.module->module, handle_of(L"D3DCompiler_old.dll"));
+    EXPECT_EQ(system.freed, (std::vector<std::wstring>{v47, v46}));
+    EXPECT_EQ(compiler.module->module, handle_of(old));
 }
 
 TEST_F(ShaderCompilerSearchTest, FailedSearchesSayWhyAndCanBeRepeated)
@@ -125,7 +128,7 @@ TEST_F(ShaderCompilerSearchTest, FailedSearchesSayWhyAndCanBeRepeated)
         EXPECT_STREQ(error.what(), "No D3DCompiler DLL found");
     }
     system.files[L"C:\\windows\\system32"] = {L"D3DCompiler_43.dll"};
-    system.exports = {{L"D3DCompiler_43.dll", false}};
+    system.exports = {{L"C:\\windows\\system32\\D3DCompiler_43.dll", false}};
     try {
         HLSL::ensure_loaded(compiler, fake_search);
         FAIL();

@@ -39,6 +39,7 @@ const char imag_missing[] = "RGT IMAG chunk missing DATAATTR and/or DATADATA";
 const char imag_size[] = "RGT IMAG chunk containing incorrectly sized DATADATA";
 const char rgt_unknown[] = "RGT contains unknown image type";
 const char no_pixels[] = "Image has zero width or height";
+const char too_large[] = "Image is larger than the graphics device takes (8192 pixels a side)";
 
 bool is_block_format(PixelFormat format)
 {
@@ -244,13 +245,14 @@ TEST(DdsDecoderTest, RefusesCodesItCannotUploadAndSizesTheFileCannotHold)
         {"header only", dds("DXT1", 4, 4, 0x1007, 0, 0x4, 0), dds_incomplete},
         {"too wide for the file", dds("DXT1", 33, 4), dds_incomplete},
         {"too tall for the file", dds("DXT1", 4, 33), dds_incomplete},
-        {"largest size", dds("DXT5", 0xFFFFFFFFu, 0xFFFFFFFFu), dds_incomplete},
-        {"largest width", dds("DXT5", 0xFFFFFFFFu, 4), dds_incomplete},
+        {"largest size", dds("DXT5", 0xFFFFFFFFu, 0xFFFFFFFFu), too_large},
+        {"largest width", dds("DXT5", 0xFFFFFFFFu, 4), too_large},
+        {"past the device's side", dds("DXT1", 4, 8193), too_large},
         {"stored pitch past the file", dds("DXT1", 4, 4, 0x100F, 65), dds_incomplete},
-        {"largest stored pitch", dds("DXT1", 4, 0xFFFFFFFFu, 0x100F, 0xFFFFFFFFu), dds_incomplete},
+        {"largest stored pitch", dds("DXT1", 4, 8192, 0x100F, 0xFFFFFFFFu), dds_incomplete},
         {"stored pitch below a block row", dds("DXT1", 8, 4, 0x100F, 15), dds_pitch},
         {"stored pitch of zero", dds("DXT1", 4, 4, 0x100F, 0), dds_pitch},
-        {"stored pitch with the largest width", dds("DXT1", 0xFFFFFFFFu, 4, 0x100F, 64), dds_pitch},
+        {"stored pitch with the largest width", dds("DXT1", 8192, 4, 0x100F, 64), dds_pitch},
         {"zero width", dds("DXT1", 0, 4), no_pixels},
         {"zero height", dds("DXT1", 4, 0), no_pixels},
     });
@@ -323,7 +325,9 @@ TEST(TgaDecoderTest, RefusesOtherTypesDepthsAndMissingPixels)
         {"8 bits", tga(2, 8, 2, 2, 4), tga_depth},
         {"0 bits", tga(2, 0, 2, 2, 4), tga_depth},
         {"pixels past the end", tga(2, 32, 64, 64, 100), tga_incomplete},
-        {"largest size", tga(2, 32, 0xFFFF, 0xFFFF, 16), tga_incomplete},
+        {"largest size", tga(2, 32, 0xFFFF, 0xFFFF, 16), too_large},
+        {"24-bit rows wider than the device's side", tga(2, 24, 2731, 1, 2731 * 3), too_large},
+        {"pixels past the end at the largest size", tga(2, 32, 8192, 8192, 16), tga_incomplete},
         {"colour map past the end", map_past_end, tga_incomplete},
         {"zero width", tga(2, 32, 0, 2, 16), no_pixels},
         {"zero height", tga(2, 24, 2, 0, 16), no_pixels},
@@ -358,20 +362,25 @@ TEST(RgtDecoderTest, BlockCompressedTexturesAreUsedInPlaceOrInflated)
         {13, PixelFormat::bc1, 4, 4, 8},
         {15, PixelFormat::bc3, 12, 4, 48},
         {13, PixelFormat::bc1, 5, 4, 16},
+        // Sized by pixel rows: the last block row is short, and completed with zeros.
+        {13, PixelFormat::bc1, 4, 1, 8},
+        {13, PixelFormat::bc1, 4, 5, 8},
+        {15, PixelFormat::bc3, 8, 7, 32},
     };
     for (const auto& c : cases) {
         for (bool packed : {false, true}) {
             SCOPED_TRACE(std::to_string(c.compression) + " " + std::to_string(c.width) + "x" +
                          std::to_string(c.height) + (packed ? " packed" : " stored"));
             const std::string blocks = pattern(std::size_t{c.height} * c.pitch / 4, 9);
+            const std::size_t whole = (c.height + 3) / 4 * std::size_t{c.pitch};
             const Seen seen = decode(dxtc_file(c.width, c.height, c.compression, blocks, packed));
             EXPECT_EQ(seen.source.format, c.format);
             EXPECT_EQ(seen.source.alpha_mode, AlphaMode::straight);
             EXPECT_EQ(seen.source.width, c.width);
             EXPECT_EQ(seen.source.height, c.height);
             EXPECT_EQ(seen.source.pitch, c.pitch);
-            EXPECT_EQ(seen.pixels, blocks);
-            EXPECT_EQ(seen.in_file, !packed);
+            EXPECT_EQ(seen.pixels, blocks + std::string(whole - blocks.size(), '\0'));
+            EXPECT_EQ(seen.in_file, !packed && whole == blocks.size());
         }
     }
 }
@@ -443,12 +452,11 @@ TEST(RgtDecoderTest, RefusesIncompleteOrInconsistentBlockTextures)
         {"unpacked size one over", with(tfmt(4, 4, 13), tman(25, 25), prefix + pattern(9)), dxtc_size},
         {"TDAT shorter than stored", with(tfmt(4, 4, 13), tman(24, 24), prefix + pattern(7)), dxtc_size},
         {"TDAT shorter than packed", with(tfmt(4, 4, 13), tman(24, stream_size), stream.substr(1)), dxtc_size},
-        // Sized by pixel rows, 16 + height x pitch / 4, but too short for whole block rows.
-        {"height 1", with(tfmt(4, 1, 13), tman(18, 18), prefix + pattern(2)), dxtc_size},
-        {"height 5", with(tfmt(4, 5, 13), tman(26, 26), prefix + pattern(10)), dxtc_size},
-        {"height 7", with(tfmt(8, 7, 15), tman(16 + 56, 16 + 56), prefix + pattern(56)), dxtc_size},
-        {"largest size", with(tfmt(0xFFFFFFFFu, 0xFFFFFFFFu, 15), tman(24, 24), prefix + pattern(8)), dxtc_size},
-        {"largest width", with(tfmt(0xFFFFFFFFu, 4, 13), tman(0, 0), prefix), dxtc_size},
+        {"height 5 sized as whole block rows", with(tfmt(4, 5, 13), tman(32, 32), prefix + pattern(16)), dxtc_size},
+        {"largest size", with(tfmt(0xFFFFFFFFu, 0xFFFFFFFFu, 15), tman(24, 24), prefix + pattern(8)), too_large},
+        {"largest width", with(tfmt(0xFFFFFFFFu, 4, 13), tman(0, 0), prefix), too_large},
+        // Refused before anything is inflated: a few bytes must not ask for gigabytes.
+        {"past the device's side", with(tfmt(8193, 4, 13), tman(16 + 2049 * 8, 10), stream), too_large},
         {"zero width", with(tfmt(0, 4, 13), tman(24, 24), prefix + pattern(8)), no_pixels},
         {"zero height", with(tfmt(4, 0, 13), tman(16, 16), prefix), no_pixels},
         {"damaged stream", with(tfmt(4, 4, 13), tman(24, stream_size), damaged_stream), dxtc_inflate},
@@ -486,9 +494,9 @@ TEST(RgtDecoderTest, RefusesIncompleteOrInconsistentPlainImages)
         {"DATA one short", with(attr(3, 2), 23), imag_size},
         {"DATA one over", with(attr(3, 2), 25), imag_size},
         {"DATA a row short", with(attr(3, 2), 12), imag_size},
-        // 2^31 x 2^31 x 4 wraps to 0 in 64 bits.
-        {"size wrapping to zero", with(attr(0x80000000u, 0x80000000u), 0), imag_size},
-        {"largest size", with(attr(0xFFFFFFFFu, 0xFFFFFFFFu), 4), imag_size},
+        {"size wrapping to zero in 64 bits", with(attr(0x80000000u, 0x80000000u), 0), too_large},
+        {"largest size", with(attr(0xFFFFFFFFu, 0xFFFFFFFFu), 4), too_large},
+        {"largest size the device takes", with(attr(8192, 8192), 4), imag_size},
         {"zero width", with(attr(0, 2), 0), no_pixels},
         {"zero height", with(attr(3, 0), 0), no_pixels},
     });

@@ -96,15 +96,15 @@ TEST_F(FontCacheTest, NamesThatCannotBeHonouredFallBackToTheInterfaceFont)
         expect_system(entry, 12.0f, name);
         EXPECT_TRUE(entry.size_table.empty()) << name;
     }
-    // A face the mod does not ship keeps the description's size and table.
+    // A face the mod does not ship keeps the size the face would have, and the table.
     const Render::FontEntry& elsewhere = cache.font("elsewhere");
-    expect_system(elsewhere, 18.0f, "elsewhere");
+    expect_system(elsewhere, 18.0f * 0.75f, "elsewhere");
     EXPECT_EQ(elsewhere.size_table, (Table{{800, 0.5f}}));
 
     // Without a collection every face is one the mod does not ship.
     m_folder.write("font\\body.fnt", "font = { name = 'Tahoma', sizeDefault = 10 }");
     Render::FontCache without(factory(), m_files, nullptr);
-    expect_system(without.font("body"), 10.0f, "body without a collection");
+    expect_system(without.font("body"), 10.0f * 0.75f, "body without a collection");
 }
 
 TEST_F(FontCacheTest, AFailingDescriptionIsNotRunAgain)

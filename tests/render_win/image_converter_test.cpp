@@ -39,16 +39,22 @@ std::string bgra(std::uint32_t argb)
             static_cast<char>(argb >> 24)};
 }
 
-// A 4 x 4 DDS of one block with the given four-character code.
-std::string dds(const char* code, const std::string& block)
+// A DDS of the given size and four-character code; 4 x 4 is one block.
+std::string dds(const char* code, const std::string& blocks, int width = 4, int height = 4)
 {
     std::string file(128, '\0');
     file.replace(0, 4, "DDS ");
-    file[12] = 4; // height
-    file[16] = 4; // width
+    file[12] = static_cast<char>(height);
+    file[16] = static_cast<char>(width);
     file[80] = 4; // DDPF_FOURCC
     file.replace(84, 4, code);
-    return file + block;
+    return file + blocks;
+}
+
+// A BC1 block of one opaque colour (RGB565).
+std::string bc1_block(std::uint16_t colour)
+{
+    return std::string{static_cast<char>(colour & 0xFF), static_cast<char>(colour >> 8)} + std::string(6, '\0');
 }
 
 // A BC2 block: every texel alpha `alpha4` (0-15) and colour 0 (RGB565 `colour`).
@@ -135,6 +141,27 @@ TEST_F(ImageConverterTest, PremultipliedBlocksAreWrittenUnchanged)
     EXPECT_NEAR(static_cast<int>((straight[0] >> 16) & 0xFF), red * 136 / 255, 2);
     for (std::uint32_t pixel : premultiplied)
         EXPECT_EQ(pixel, premultiplied[0]);
+}
+
+TEST_F(ImageConverterTest, BlocksPaddedPastTheImageAreLeftOut)
+{
+    // 5 x 6 pixels in 2 x 2 blocks (as the device requires): red, green over blue, white.
+    const std::string blocks = bc1_block(0xF800) + bc1_block(0x07E0) + bc1_block(0x001F) + bc1_block(0xFFFF);
+    Render::decode_image_file(blob_of(dds("DXT1", blocks, 5, 6)), [](const Render::PixelSource& source) {
+        D3D10_TEXTURE2D_DESC stored;
+        Render::upload_as_stored(converter->device(), source)->GetDesc(&stored);
+        EXPECT_EQ(stored.Width, 8u) << "Direct3D 10 takes block textures in whole blocks only";
+        EXPECT_EQ(stored.Height, 8u);
+    });
+    const std::vector<std::uint32_t> pixels = convert(dds("DXT1", blocks, 5, 6));
+    ASSERT_EQ(pixels.size(), 30u);
+    for (int y = 0; y < 6; ++y) {
+        for (int x = 0; x < 5; ++x) {
+            // The two rows of the second block row are on top.
+            const std::uint32_t expected = y < 2 ? (x < 4 ? 0xFF0000FFu : 0xFFFFFFFFu) : (x < 4 ? 0xFFFF0000u : 0xFF00FF00u);
+            EXPECT_EQ(pixels[static_cast<std::size_t>(y * 5 + x)], expected) << x << "," << y;
+        }
+    }
 }
 
 TEST_F(ImageConverterTest, BitmapsForARenderTarget)

@@ -33,7 +33,10 @@ protected:
         : m_files(std::make_shared<CountingSource>()), m_target(TestSupport::test_graphics(), 256, 256),
           m_cache(m_files, TestSupport::test_graphics().dwrite_factory.Get(),
                   [this](ID2D1RenderTarget* target, Mod::BlobPtr file) { return load(target, std::move(file)); },
-                  [] {
+                  [this] {
+                      ++placeholder_formats;
+                      if (placeholder_fails)
+                          throw std::runtime_error("no font");
                       return Ui::create_system_text_format(TestSupport::test_graphics().dwrite_factory.Get(), 16.0f,
                                                            DWRITE_FONT_WEIGHT_NORMAL);
                   })
@@ -66,6 +69,8 @@ protected:
     Render::OffscreenDeviceTarget m_target;
     Render::TextureCache m_cache;
     std::vector<std::string> loaded;
+    int placeholder_formats = 0;
+    bool placeholder_fails = false;
 };
 
 TEST_F(TextureCacheTest, ASiblingWithAnotherExtensionIsFound)
@@ -94,6 +99,14 @@ TEST_F(TextureCacheTest, AMissingTextureIsAPlaceholderReadOnce)
     EXPECT_EQ(m_files->reads.size(), 3u) << "two requests, one search";
     EXPECT_EQ(first->GetSize().width, 256.0f);
     EXPECT_EQ(first_pixel(first.Get()), 0xFFFF00FFu) << "magenta";
+}
+
+TEST_F(TextureCacheTest, APlaceholderThatCannotBeMadeIsNothingTriedOnce)
+{
+    placeholder_fails = true;
+    EXPECT_EQ(m_cache.texture(m_target.target(), "art\\gone"), nullptr);
+    EXPECT_EQ(m_cache.texture(m_target.target(), "art\\gone"), nullptr);
+    EXPECT_EQ(placeholder_formats, 1) << "not again on every frame";
 }
 
 TEST_F(TextureCacheTest, ADecodingErrorEndsTheSearch)
