@@ -10,6 +10,8 @@ of one input are joined with the marker the targets cut at ("\\n@@@@\\n").
 """
 
 import os
+import struct
+import zlib
 import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -30,6 +32,40 @@ def read(path):
 
 def ucs(lines):
     return b"\xff\xfe" + "".join(lines).encode("utf-16-le")
+
+
+def le32(value):
+    return struct.pack("<I", value)
+
+
+def chunk(kind, ident, data):
+    return kind + ident + le32(1) + le32(len(data)) + le32(0) + bytes(8) + data
+
+
+def rgt_dxtc(width, height, blocks, packed):
+    unpacked = b"p" * 16 + blocks
+    stored = zlib.compress(unpacked) if packed else unpacked
+    dxtc = (chunk(b"DATA", b"TFMT", le32(width) + le32(height) + le32(0) + le32(0) + le32(13)) +
+            chunk(b"DATA", b"TMAN", le32(0) + le32(len(unpacked)) + le32(len(stored))) +
+            chunk(b"DATA", b"TDAT", stored))
+    body = chunk(b"FOLD", b"TSET", chunk(b"FOLD", b"TXTR", chunk(b"FOLD", b"DXTC", dxtc)))
+    return b"Relic Chunky\r\n\x1a\0" + le32(3) + le32(1) + le32(36) + bytes(8) + body
+
+
+def hostile_textures():
+    dds = bytearray(128)
+    dds[0:4] = b"DDS "
+    dds[12] = 6   # height
+    dds[16] = 5   # width
+    dds[80] = 4   # four-character code
+    dds[84:88] = b"DXT1"
+    solid = [struct.pack("<H", c) + bytes(6) for c in (0xF800, 0x07E0, 0x001F, 0xFFFF)]
+    return {
+        "hostile-dxt1-5x6.dds": bytes(dds) + b"".join(solid),
+        "hostile-rgt-height-6.rgt": rgt_dxtc(4, 6, bytes(range(12)), False),
+        "hostile-rgt-height-6-packed.rgt": rgt_dxtc(4, 6, bytes(range(12)), True),
+        "hostile-rgt-too-wide.rgt": rgt_dxtc(8193, 4, bytes(2049 * 8), True),
+    }
 
 
 def main():
@@ -92,6 +128,12 @@ def main():
     add("screen", "hostile-string-copies", MARKER.join([upper, b"StyleSheet = { Styles = {} } " + concat,
                                                          b"ColourTable = {} " + concat, upper]))
     add("screen", "hostile-endless-tables", b"local t = {} while true do t[#t % 64 + 1] = {} end" + MARKER * 3)
+
+    # Textures a device takes only with care: block textures of no whole number of
+    # blocks, an RGT whose last block row is short (stored and packed), and sides past
+    # the device's limit that a few bytes once inflated to a huge buffer.
+    for name, data in hostile_textures().items():
+        add("image", name, data)
 
     for target, files in sorted(seeds.items()):
         folder = os.path.join(corpus, target)
