@@ -57,7 +57,7 @@ FontEntry FontCache::make_entry(const std::string& name) const
         // A face the mod does not ship: the interface font, but at the size the face would
         // have and with its table, so the text keeps its proportions.
         if (!entry.format)
-            entry.format = Ui::create_system_text_format(m_factory.Get(), size, DWRITE_FONT_WEIGHT_NORMAL);
+            entry.format = Ui::create_system_face_format(m_factory.Get(), size, DWRITE_FONT_WEIGHT_NORMAL);
         return entry;
     } catch (const std::exception&) {
         // A refused format (DirectWrite, or memory): the name still gets a usable font.

@@ -18,8 +18,11 @@ float system_font_size(LONG lf_height, float nominal_size)
     return nominal_size * 96.0f / 72.0f;
 }
 
-ComPtr<IDWriteTextFormat> create_system_text_format(IDWriteFactory* dwrite_factory, float size,
-                                                    DWRITE_FONT_WEIGHT weight)
+namespace {
+
+// `dips` null: the nominal `size` scaled by the message font's height.
+ComPtr<IDWriteTextFormat> message_font_format(IDWriteFactory* dwrite_factory, float size, const float* dips,
+                                              DWRITE_FONT_WEIGHT weight)
 {
     // 504 bytes: the structure with the padded-border field that Vista added.
     static_assert(sizeof(NONCLIENTMETRICSW) == 504, "NONCLIENTMETRICSW without iPaddedBorderWidth");
@@ -40,8 +43,22 @@ ComPtr<IDWriteTextFormat> create_system_text_format(IDWriteFactory* dwrite_facto
     App::get_locale_name(names.Get(), 0, locale.data(), static_cast<UINT32>(locale.size()));
 
     return App::create_text_format(dwrite_factory, family_name.data(), nullptr, weight, font->GetStyle(),
-                                   font->GetStretch(), system_font_size(message_font.lfHeight, size),
+                                   font->GetStretch(), dips ? *dips : system_font_size(message_font.lfHeight, size),
                                    locale.data());
+}
+
+} // namespace
+
+ComPtr<IDWriteTextFormat> create_system_text_format(IDWriteFactory* dwrite_factory, float size,
+                                                    DWRITE_FONT_WEIGHT weight)
+{
+    return message_font_format(dwrite_factory, size, nullptr, weight);
+}
+
+ComPtr<IDWriteTextFormat> create_system_face_format(IDWriteFactory* dwrite_factory, float dips,
+                                                    DWRITE_FONT_WEIGHT weight)
+{
+    return message_font_format(dwrite_factory, dips, &dips, weight);
 }
 
 ComPtr<IDWriteTextLayout> create_text_layout(std::wstring_view text, IDWriteFactory* dwrite_factory,

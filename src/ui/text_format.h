@@ -20,6 +20,10 @@ float system_font_size(LONG lf_height, float nominal_size);
 // the failed DirectWrite call.
 Microsoft::WRL::ComPtr<IDWriteTextFormat> create_system_text_format(IDWriteFactory* dwrite_factory, float size,
                                                                    DWRITE_FONT_WEIGHT weight);
+// The same face at exactly `dips`, whatever the message font's own size: a stand-in
+// for another face, which must keep that face's size.
+Microsoft::WRL::ComPtr<IDWriteTextFormat> create_system_face_format(IDWriteFactory* dwrite_factory, float dips,
+                                                                   DWRITE_FONT_WEIGHT weight);
 
 // A layout of the whole of `text`, unbounded in both directions; callers narrow it.
 // Raises COMException "IDWriteFactory::CreateTextLayout".

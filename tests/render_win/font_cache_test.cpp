@@ -51,12 +51,13 @@ protected:
         m_fonts.open(factory(), m_files);
     }
 
-    void expect_system(const Render::FontEntry& entry, float nominal, const std::string& what)
+    // The interface font at its own `nominal` size, or at exactly `dips` (a stand-in).
+    void expect_system(const Render::FontEntry& entry, float nominal, const std::string& what, float dips = 0.0f)
     {
         ASSERT_TRUE(entry.format) << what;
         const SystemFont expected = system_font(nominal);
         EXPECT_EQ(family_of(entry.format.Get()), expected.family) << what;
-        EXPECT_FLOAT_EQ(entry.format->GetFontSize(), expected.size) << what;
+        EXPECT_FLOAT_EQ(entry.format->GetFontSize(), dips > 0.0f ? dips : expected.size) << what;
         ComPtr<IDWriteFontCollection> collection;
         EXPECT_HRESULT_SUCCEEDED(entry.format->GetFontCollection(&collection));
         EXPECT_NE(collection.Get(), m_fonts.collection()) << what;
@@ -98,13 +99,13 @@ TEST_F(FontCacheTest, NamesThatCannotBeHonouredFallBackToTheInterfaceFont)
     }
     // A face the mod does not ship keeps the size the face would have, and the table.
     const Render::FontEntry& elsewhere = cache.font("elsewhere");
-    expect_system(elsewhere, 18.0f * 0.75f, "elsewhere");
+    expect_system(elsewhere, 12.0f, "elsewhere", 18.0f * 0.75f);
     EXPECT_EQ(elsewhere.size_table, (Table{{800, 0.5f}}));
 
     // Without a collection every face is one the mod does not ship.
     m_folder.write("font\\body.fnt", "font = { name = 'Tahoma', sizeDefault = 10 }");
     Render::FontCache without(factory(), m_files, nullptr);
-    expect_system(without.font("body"), 10.0f * 0.75f, "body without a collection");
+    expect_system(without.font("body"), 12.0f, "body without a collection", 10.0f * 0.75f);
 }
 
 TEST_F(FontCacheTest, AFailingDescriptionIsNotRunAgain)

@@ -184,7 +184,7 @@ TEST_F(ResourceSetTest, AFaceNoFontFileHasStillGivesAUsableFormat)
     IDWriteFactory* factory = TestSupport::test_graphics().dwrite_factory.Get();
     ComPtr<IDWriteTextFormat> system = Ui::create_system_text_format(factory, 12.0f, DWRITE_FONT_WEIGHT_NORMAL);
     EXPECT_EQ(family_of(entry.format.Get()), family_of(system.Get()));
-    EXPECT_FLOAT_EQ(entry.format->GetFontSize(), 12.0f * 0.75f) << "the size the face would have";
+    EXPECT_FLOAT_EQ(entry.format->GetFontSize(), 12.0f * 72.0f / 96.0f) << "the size the face would have";
     const std::vector<std::pair<float, float>> table{{1024, 11 / 12.0f}, {1280, 14 / 12.0f}};
     EXPECT_EQ(entry.size_table, table) << "the description's proportions are kept";
 
