@@ -79,6 +79,109 @@ TEST(FolderWatcher, GoesWithoutWaitingForItsPendingReads)
     EXPECT_EQ(reports, 0);
 }
 
+// What a watcher told, folder by folder, and whether it told one path.
+struct Told {
+    std::vector<std::pair<std::size_t, std::string>> reports;
+
+    Mod::FolderWatcher::Listener listener()
+    {
+        return [this](std::size_t folder, const std::string& path) { reports.emplace_back(folder, path); };
+    }
+    bool has(const std::string& path, std::size_t folder = 0) const
+    {
+        return std::find(reports.begin(), reports.end(), std::make_pair(folder, path)) != reports.end();
+    }
+};
+
+TEST(FolderWatcher, AFolderReplacedByAnotherOfItsNameIsWatchedAgain)
+{
+    TempFolder parent;
+    parent.write("Data\\sub\\a.txt", "a");
+    Told told;
+    Mod::FolderWatcher watcher({parent.path("Data")}, told.listener());
+    ASSERT_EQ(watcher.watched_count(), 1u);
+
+    // Renamed away, as a delete to the recycle bin does: everything in it is gone.
+    ASSERT_TRUE(MoveFileA(parent.path("Data").c_str(), parent.path("Data.old").c_str()));
+    ASSERT_TRUE(pump_until([&] { return watcher.watched_count() == 0; })) << told.reports.size() << " reports";
+    EXPECT_TRUE(told.has(""));
+    told.reports.clear();
+    parent.write("Data.old\\sub\\late.txt", "not the watched folder's any more");
+
+    // A new folder of the name, with files: watched, and everything in it is new.
+    parent.write("Data\\b.txt", "b");
+    ASSERT_TRUE(pump_until([&] { return watcher.watched_count() == 1; }));
+    EXPECT_TRUE(pump_until([&] { return told.has(""); }));
+    parent.write("Data\\sub\\c.txt", "c");
+    ASSERT_TRUE(pump_until([&] { return told.has("sub\\c.txt"); })) << told.reports.size() << " reports";
+    parent.write("Data.old\\sub\\later.txt", "x");
+    pump_until([] { return false; }, 300);
+    for (const auto& report : told.reports)
+        EXPECT_EQ(report.second.find("late"), std::string::npos) << report.second;
+}
+
+TEST(FolderWatcher, AFolderGoneWithItsParentIsLookedForUntilItIsBack)
+{
+    TempFolder top;
+    top.write("mod\\Data\\a.txt", "a");
+    Told told;
+    Mod::FolderWatcher watcher({top.path("mod\\Data\\")}, told.listener());
+    ASSERT_EQ(watcher.watched_count(), 1u);
+    ASSERT_TRUE(MoveFileA(top.path("mod\\Data").c_str(), top.path("mod\\Gone").c_str()));
+    ASSERT_TRUE(pump_until([&] { return watcher.watched_count() == 0; }));
+    // The parent goes too: the watch on it follows it, and sees nothing of the new one.
+    ASSERT_TRUE(MoveFileA(top.path("mod").c_str(), top.path("mod.old").c_str()));
+    pump_until([] { return false; }, 200);
+    told.reports.clear();
+
+    top.write("mod\\Data\\b.txt", "b");
+    const DWORD start = GetTickCount();
+    ASSERT_TRUE(pump_until([&] { return watcher.watched_count() == 1; }, 5000));
+    EXPECT_LT(GetTickCount() - start, 4 * Mod::FolderWatcher::retry_ms) << "looked for about once a second";
+    EXPECT_TRUE(told.has(""));
+    top.write("mod\\Data\\c.txt", "c");
+    EXPECT_TRUE(pump_until([&] { return told.has("c.txt"); }));
+}
+
+TEST(FolderWatcher, ASubfolderRenamedAwayAndMadeAgainReportsUnderItsNewNames)
+{
+    TempFolder root;
+    root.write("sub\\deeper\\a.txt", "a");
+    Told told;
+    Mod::FolderWatcher watcher({root.root()}, told.listener());
+    ASSERT_TRUE(MoveFileA(root.path("sub").c_str(), root.path("sub.old").c_str()));
+    root.write("sub\\deeper\\b.txt", "b");
+    ASSERT_TRUE(pump_until([&] { return told.has("sub\\deeper\\b.txt"); })) << told.reports.size() << " reports";
+    pump_until([] { return false; }, 200);
+    told.reports.clear();
+
+    root.write("sub.old\\deeper\\c.txt", "c");
+    root.write("sub\\deeper\\d.txt", "d");
+    ASSERT_TRUE(pump_until([&] { return told.has("sub.old\\deeper\\c.txt") && told.has("sub\\deeper\\d.txt"); }))
+        << told.reports.size() << " reports";
+    pump_until([] { return false; }, 300);
+    // Where each folder has its own watch, the renamed one's would follow it and tell its
+    // files under the old name.
+    EXPECT_FALSE(told.has("sub\\deeper\\c.txt"));
+}
+
+TEST(FolderWatcher, TheParentOfAFolderIsSplitOff)
+{
+    using Split = std::pair<std::string, std::string>;
+    const std::pair<const char*, Split> cases[] = {
+        {"C:\\Game\\Mod\\Data\\", {"C:\\Game\\Mod\\", "Data"}},
+        {"C:\\Game\\Mod\\Data", {"C:\\Game\\Mod\\", "Data"}},
+        {"C:/Game/Data//", {"C:/Game/", "Data"}},
+        {"C:\\Data\\", {"C:\\", "Data"}},
+        {"C:\\", {"", ""}},
+        {"Data\\", {"", ""}},
+        {"\\\\server\\", {"", ""}},
+        {"", {"", ""}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Mod::split_parent(c.first), c.second) << c.first;
+}
+
 // A notification buffer as the system fills it: records aligned to four bytes.
 std::vector<unsigned char> records(const std::vector<std::u16string>& names)
 {
