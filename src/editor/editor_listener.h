@@ -1,8 +1,8 @@
 #pragma once
 // What the editor's windows hear from the editor session of an open screen: every
 // property change of the document of the moment, selection changes, the document loaded
-// again in place of the old one, the undo history and the status line. Each callback
-// does nothing unless overridden.
+// again in place of the old one, the undo history, the status line and the mod's texts.
+// Each callback does nothing unless overridden.
 
 #include "screen/editor_observer.h"
 
@@ -19,6 +19,9 @@ public:
     virtual void history_changed() {}
     // The status line changed.
     virtual void status_changed() {}
+    // The mod's localisation tables were read again: the texts of references, and the
+    // identifiers there are, may differ.
+    virtual void texts_changed() {}
 };
 
 } // namespace Editor

@@ -329,6 +329,11 @@ void EditorSession::set_load_problem(std::u16string problem)
     tell([](EditorListener& listener) { listener.status_changed(); });
 }
 
+void EditorSession::texts_changed()
+{
+    tell([](EditorListener& listener) { listener.texts_changed(); });
+}
+
 void EditorSession::clear_notice()
 {
     if (!m_notice.empty())

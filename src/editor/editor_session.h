@@ -2,9 +2,9 @@
 // One screen open in the editor: the document of the moment, the selection, and the
 // edit commands that act on them. It is the editor's one notification hub: it listens
 // to its document and passes on every property change, and it tells of selection
-// changes, of the document loaded again in place of the old one, of the undo history
-// and of the status line. Windows listen to it once, for as long as they live; a reload
-// swaps the document inside it.
+// changes, of the document loaded again in place of the old one, of the undo history,
+// of the status line and of the mod's texts read again. Windows listen to it once, for
+// as long as they live; a reload swaps the document inside it.
 
 #include "editor/editor_listener.h"
 
@@ -112,6 +112,8 @@ public:
     void report(std::u16string notice);
     // Why the screen's file no longer loads; stays until a new version loads.
     void set_load_problem(std::u16string problem);
+    // Tells the listeners that the mod's localisation tables were read again.
+    void texts_changed();
 
 private:
     explicit EditorSession(Screen::ScreenDocument& document);

@@ -73,6 +73,12 @@ void PropertiesWindow::property_changed(Screen::Widget* widget, int)
         m_grid->refresh_rows();
 }
 
+void PropertiesWindow::texts_changed()
+{
+    if (UcsChoice* chooser = m_chooser.get())
+        chooser->texts_changed();
+}
+
 void PropertiesWindow::show_widget(Screen::Widget* widget)
 {
     m_grid->clear();
@@ -126,6 +132,7 @@ HWND PropertiesWindow::open_chooser(TextRow& row)
     });
     dock(chooser->hwnd());
     m_docked_row = &row;
+    m_chooser = Gfx::WindowLink<UcsChoice>(chooser);
     chooser->preselect(row.value_text());
     return chooser->hwnd();
 }

@@ -2,11 +2,13 @@
 // "Properties": the floating tool window with the selected widget's property grid. It
 // is hidden while nothing is selected, and hosts the string chooser docked at its right
 // edge when a text row's button opens it. It follows the editor session: the grid's rows
-// read their values again whenever the shown widget changes.
+// read their values again whenever the shown widget changes, and the chooser its texts
+// when the mod's tables are read again.
 
 #include "editor/editor_listener.h"
 #include "editor/editor_session.h"
 #include "editor/tool_window.h"
+#include "gfx/native_window.h"
 
 #include <memory>
 #include <optional>
@@ -58,6 +60,8 @@ private:
 
     void property_changed(Screen::Widget* widget, int property) override;
     void selection_changed(Screen::Widget* widget) override { show_widget(widget); }
+    // The docked chooser lists the texts anew.
+    void texts_changed() override;
 
     void build();
     HWND open_chooser(TextRow& row);
@@ -73,6 +77,8 @@ private:
     int m_docked_width = 0;
     // The row that opened the docked chooser, while the grid still shows it.
     const TextRow* m_docked_row = nullptr;
+    // The chooser opened last, while it lives (docked, since undocking destroys it).
+    Gfx::WindowLink<UcsChoice> m_chooser;
     std::optional<int> m_left_before_docking;
     bool m_closing = false;
 };

@@ -163,11 +163,34 @@ void UcsChoice::search()
     show(m_mod.search_ids(window_text(m_search_box), m_all));
 }
 
-void UcsChoice::show(std::vector<std::int32_t> ids)
+void UcsChoice::show(std::vector<std::int32_t> ids, LPARAM count_flags)
 {
     m_found = std::move(ids);
     m_cache.clear();
-    SendMessageW(m_list, LVM_SETITEMCOUNT, static_cast<WPARAM>(item_count(m_found)), 0);
+    SendMessageW(m_list, LVM_SETITEMCOUNT, static_cast<WPARAM>(item_count(m_found)), count_flags);
+}
+
+void UcsChoice::texts_changed()
+{
+    std::optional<std::int32_t> selected;
+    const int index = static_cast<int>(SendMessageW(m_list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    if (index >= 0 && static_cast<std::size_t>(index) < m_found.size())
+        selected = m_found[static_cast<std::size_t>(index)];
+    // The list keeps its selection by index, which may now be another identifier.
+    LVITEMW state{};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(m_list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+    all_identifiers();
+    show(m_mod.search_ids(window_text(m_search_box), m_all), LVSICF_NOSCROLL);
+    if (selected) {
+        const std::size_t at = first_not_less(m_found, *selected);
+        if (at < m_found.size() && m_found[at] == *selected && at <= static_cast<std::size_t>(INT_MAX)) {
+            state.state = LVIS_SELECTED | LVIS_FOCUSED;
+            SendMessageW(m_list, LVM_SETITEMSTATE, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&state));
+        }
+    }
+    // The rows in view keep their number but not their texts.
+    InvalidateRect(m_list, nullptr, TRUE);
 }
 
 void UcsChoice::preselect(const std::u16string& text)

@@ -32,6 +32,10 @@ public:
     // Selects the identifier that `text` references (or the next larger one), or
     // searches for `text` when it is not a reference.
     void preselect(const std::u16string& text);
+    // The mod's tables were read again: lists the identifiers there are now, by the
+    // same search, with their new texts, where the list was scrolled to; the selected
+    // identifier stays selected while it is still listed.
+    void texts_changed();
 
     HWND search_box() const { return m_search_box; }
     HWND list() const { return m_list; }
@@ -51,7 +55,8 @@ private:
     void layout();
     // Shows the identifiers whose texts hold every word of the search box's text.
     void search();
-    void show(std::vector<std::int32_t> ids);
+    // `count_flags`: LVM_SETITEMCOUNT's, LVSICF_NOSCROLL to keep the scroll position.
+    void show(std::vector<std::int32_t> ids, LPARAM count_flags = 0);
     LRESULT on_list_notify(NMHDR* header);
     void answer_display_request(NMHDR* header);
     // Hands the selected item's reference to the pick callback.

@@ -1,11 +1,13 @@
 #include "mod/loaded_mod.h"
 
 #include "fs/folder_source.h"
+#include "mod/mod_change.h"
 #include "mod/module_sources.h"
 #include "platform/debug_output.h"
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <limits>
 #include <mutex>
 #include <stdexcept>
@@ -25,6 +27,40 @@ ResourceBuilder& default_builder()
 {
     static ResourceBuilder builder;
     return builder;
+}
+
+// The .ucs tables directly in each of `folders` (full paths), folder by folder; one that
+// cannot be read or parsed is left out, with a debugger message.
+UcsTables read_tables(const FileSource& disk, const std::vector<std::string>& folders)
+{
+    UcsTables tables;
+    for (const std::string& folder : folders) {
+        std::vector<std::string> names;
+        disk.list(folder, names);
+        for (const std::string& name : names) {
+            if (!has_extension(name, ".ucs"))
+                continue;
+            const std::string path = folder + name;
+            BlobPtr mapped = disk.read(path);
+            if (!mapped) {
+                Platform::debug_output("Cannot read localisation table " + path);
+                continue;
+            }
+            try {
+                // Tables live as long as the mod is open: held mapped, their files could
+                // not be saved over (nor written in place) until then.
+                std::unique_ptr<std::uint8_t[]> bytes(new std::uint8_t[std::max<std::uint32_t>(mapped->size, 1)]);
+                if (mapped->size)
+                    std::memcpy(bytes.get(), mapped->data, mapped->size);
+                BlobPtr blob = make_buffer_blob(std::move(bytes), mapped->size);
+                mapped.reset();
+                tables.push_back(UcsTable::parse(std::move(blob)));
+            } catch (const std::exception& failure) {
+                Platform::debug_output(std::string(failure.what()) + ": " + path);
+            }
+        }
+    }
+    return tables;
 }
 
 } // namespace
@@ -84,7 +120,7 @@ void LoadedMod::load(Gfx::GraphicsContext* graphics, const std::string& module_p
     m_modules = std::move(composed.modules);
     m_composition = std::move(composed.record);
     m_install_folder = m_composition.install_folder;
-    m_locale_folders = m_composition.locale_folders;
+    m_locale_folders = locale_folders(m_composition);
     m_disk = std::move(disk);
     m_graphics = graphics;
 
@@ -93,35 +129,34 @@ void LoadedMod::load(Gfx::GraphicsContext* graphics, const std::string& module_p
         background_load();
 }
 
+void LoadedMod::reload_tables()
+{
+    take_tables(read_tables(FolderSource(), locale_folders(m_composition)));
+}
+
+void LoadedMod::take_tables(UcsTables tables)
+{
+    std::int32_t min_id = std::numeric_limits<std::int32_t>::max();
+    std::int32_t max_id = std::numeric_limits<std::int32_t>::min();
+    for (const auto& table : tables) {
+        min_id = std::min(min_id, table->min_id());
+        max_id = std::max(max_id, table->max_id());
+    }
+    WordIndex word_index;
+    build_word_index(tables, min_id, max_id, word_index);
+    // Built aside: a failure above leaves the tables the mod had.
+    m_tables = std::move(tables);
+    m_word_index = std::move(word_index);
+    m_min_id = min_id;
+    m_max_id = max_id;
+}
+
 void LoadedMod::run_background_load(void* context) { static_cast<LoadedMod*>(context)->background_load(); }
 
 void LoadedMod::background_load()
 {
     try {
-        for (const std::string& folder : m_locale_folders) {
-            std::vector<std::string> names;
-            m_disk->list(m_install_folder + folder, names);
-            for (const std::string& name : names) {
-                if (!has_extension(name, ".ucs"))
-                    continue;
-                const std::string path = m_install_folder + folder + name;
-                BlobPtr blob = m_disk->read(path);
-                if (!blob) {
-                    Platform::debug_output("Cannot read localisation table " + path);
-                    continue;
-                }
-                try {
-                    m_tables.push_back(UcsTable::parse(std::move(blob)));
-                } catch (const std::exception& failure) {
-                    Platform::debug_output(std::string(failure.what()) + ": " + path);
-                }
-            }
-        }
-        for (const auto& table : m_tables) {
-            m_min_id = std::min(m_min_id, table->min_id());
-            m_max_id = std::max(m_max_id, table->max_id());
-        }
-        build_word_index(m_tables, m_min_id, m_max_id, m_word_index);
+        take_tables(read_tables(*m_disk, m_locale_folders));
         if (m_resource_builder)
             m_resources = m_resource_builder(m_graphics, m_files, m_stopping);
     } catch (const std::exception& failure) {

@@ -56,6 +56,12 @@ public:
     const std::string& install_folder() const { return m_install_folder; }
     const ModComposition& composition() const { return m_composition; }
 
+    // Reads the localisation tables again from the locale folders, as the load did, with
+    // their identifier range and word index; nothing else is read again. Only after
+    // wait_until_loaded has returned normally, on the thread that uses the tables: the
+    // texts they handed out before are gone. A failure leaves the old tables.
+    void reload_tables();
+
     // Only after wait_until_loaded has returned normally.
     const UcsTables& tables() const { return m_tables; }
     std::int32_t min_id() const { return m_min_id; }
@@ -79,6 +85,8 @@ private:
     static void run_background_load(void* context);
     void background_load();
     void reset();
+    // Makes `tables` the mod's, with their identifier range and word index.
+    void take_tables(UcsTables tables);
 
     std::shared_ptr<UnionSource> m_files;
     UcsTables m_tables;
@@ -90,7 +98,7 @@ private:
     Platform::ManualResetEvent m_loaded{true};
     std::atomic<bool> m_stopping{false};
     std::string m_install_folder;
-    std::vector<std::string> m_locale_folders;
+    std::vector<std::string> m_locale_folders; // full paths
     std::shared_ptr<const FileSource> m_disk;
     Gfx::GraphicsContext* m_graphics = nullptr;
     std::unique_ptr<std::string> m_error;

@@ -77,6 +77,18 @@ void ModChange::add(std::string_view path)
     m_files.push_back(std::move(file));
 }
 
+void ModChange::add_localisation(std::string_view path)
+{
+    const std::string file = backslashed(path);
+    if (file.empty()) {
+        m_everything = true;
+        return;
+    }
+    // Tables are only read from the folder itself, never from below it.
+    if (file.find('\\') == std::string::npos && name_ends_with_ignoring_case(file, ".ucs"))
+        m_ucs_tables = true;
+}
+
 bool ModChange::has(std::string_view path) const
 {
     return m_keys.count(key_of(path)) != 0;
@@ -88,6 +100,18 @@ std::vector<std::string> loose_folders(const ModComposition& composition)
     for (const SourceRecord& source : composition.sources) {
         if (source.opened && source.entry.kind == SourceKind::folder)
             folders.push_back(composition.install_folder + source.entry.path);
+    }
+    return folders;
+}
+
+std::vector<std::string> locale_folders(const ModComposition& composition)
+{
+    std::vector<std::string> folders;
+    std::unordered_set<std::string> seen;
+    for (const std::string& folder : composition.locale_folders) {
+        std::string path = composition.install_folder + folder;
+        if (seen.insert(key_of(path)).second)
+            folders.push_back(std::move(path));
     }
     return folders;
 }

@@ -17,8 +17,12 @@ public:
     // One changed file (or folder). An empty path means "anything may have changed", as
     // when the system's record of changes overflowed.
     void add(std::string_view path);
+    // One changed path in a locale folder, relative to it: the tables are read from the
+    // folder's own .ucs files, so only those count (and an empty path, as above). Such
+    // paths are not the mod's files: files() and has() do not list them.
+    void add_localisation(std::string_view path);
 
-    bool empty() const { return !m_everything && m_files.empty(); }
+    bool empty() const { return !m_everything && m_files.empty() && !m_ucs_tables; }
     bool everything() const { return m_everything; }
     // Every path added, with backslashes, once each (letter case ignored).
     const std::vector<std::string>& files() const { return m_files; }
@@ -33,6 +37,9 @@ public:
     // TrueType files of the "font\" folder, and the names of the .fnt descriptions.
     bool font_files() const { return m_everything || m_font_files; }
     const std::vector<std::string>& font_descriptions() const { return m_font_descriptions; }
+    // A localisation table written, added, removed or renamed: every text may read
+    // differently. The open screen only draws again (texts are resolved as they draw).
+    bool ucs_tables() const { return m_everything || m_ucs_tables; }
 
     // Whether the open screen at `screen_path` must be loaded again.
     bool reloads(std::string_view screen_path) const { return style_sheets() || colours() || has(screen_path); }
@@ -46,6 +53,7 @@ private:
     bool m_colours = false;
     bool m_screens = false;
     bool m_font_files = false;
+    bool m_ucs_tables = false;
 };
 
 // `path` with every "/" made "\".
@@ -54,5 +62,9 @@ std::string backslashed(std::string_view path);
 // The full paths of the loose folders that joined the mod, in precedence order: the
 // folders worth watching (archives do not change while the game's tools are closed).
 std::vector<std::string> loose_folders(const ModComposition& composition);
+
+// The full paths of the folders the mod reads its .ucs tables from, each once (letter
+// case and separators ignored), in the order they are read.
+std::vector<std::string> locale_folders(const ModComposition& composition);
 
 } // namespace Mod

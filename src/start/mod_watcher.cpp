@@ -13,12 +13,21 @@ std::map<UINT_PTR, ModWatcher*>& watchers_by_timer()
     return watchers;
 }
 
+// The loose folders, then the locale folders.
+std::vector<std::string> watched_folders(const Mod::ModComposition& composition)
+{
+    std::vector<std::string> folders = Mod::loose_folders(composition);
+    for (std::string& folder : Mod::locale_folders(composition))
+        folders.push_back(std::move(folder));
+    return folders;
+}
+
 } // namespace
 
 ModWatcher::ModWatcher(const Mod::ModComposition& composition, Handler handler, UINT quiet_ms)
-    : m_handler(std::move(handler)), m_quiet_ms(quiet_ms),
-      m_watcher(Mod::loose_folders(composition),
-                [this](std::size_t, const std::string& path) { changed(path); })
+    : m_handler(std::move(handler)), m_loose_count(Mod::loose_folders(composition).size()), m_quiet_ms(quiet_ms),
+      m_watcher(watched_folders(composition),
+                [this](std::size_t folder, const std::string& path) { changed(folder, path); })
 {
 }
 
@@ -27,9 +36,12 @@ ModWatcher::~ModWatcher()
     stop_timer();
 }
 
-void ModWatcher::changed(const std::string& path)
+void ModWatcher::changed(std::size_t folder, const std::string& path)
 {
-    m_pending.add(path);
+    if (folder < m_loose_count)
+        m_pending.add(path);
+    else
+        m_pending.add_localisation(path);
     // Every notification starts the quiet time afresh.
     stop_timer();
     m_timer = SetTimer(nullptr, 0, m_quiet_ms, quiet_time_over);

@@ -1,7 +1,7 @@
 #pragma once
-// Watches the loose folders of an opened mod and reports what changed once the changes
-// have stopped for a moment: editors save in several steps (a temporary file, a rename,
-// a touch), and each such burst gives one report.
+// Watches the loose folders and the locale folders of an opened mod and reports what
+// changed once the changes have stopped for a moment: editors save in several steps (a
+// temporary file, a rename, a touch), and each such burst gives one report.
 
 #include "fs/folder_watcher.h"
 #include "mod/mod_change.h"
@@ -30,10 +30,11 @@ public:
 
 private:
     static void CALLBACK quiet_time_over(HWND, UINT, UINT_PTR timer, DWORD);
-    void changed(const std::string& path);
+    void changed(std::size_t folder, const std::string& path);
     void stop_timer();
 
     Handler m_handler;
+    std::size_t m_loose_count; // the watched folders after these are locale folders
     UINT m_quiet_ms;
     Mod::ModChange m_pending;
     UINT_PTR m_timer = 0;

@@ -63,16 +63,21 @@ void ScreenSelector::apply_change(const Mod::ModChange& change)
             loaded = false; // still loading (it reads the files as they are now), or failed
         }
         if (loaded) {
+            if (change.ucs_tables())
+                m_mod->reload_tables();
             if (auto* resources = dynamic_cast<Render::ResourceSet*>(m_mod->resources()))
                 resources->apply_change(change);
         }
         if (change.screens())
             refresh();
         if (editor) {
+            // Texts are resolved as they are drawn: new tables need no reload.
             if (change.reloads(editor->document()->path()))
                 editor->reload();
             else
                 editor->redraw_resources();
+            if (loaded && change.ucs_tables())
+                editor->session().texts_changed();
         }
     } catch (const std::exception& failure) {
         Platform::debug_output(std::string("Cannot follow the changed files: ") + failure.what() + "\n");

@@ -2,8 +2,8 @@
 // The screen list of one loaded module: the .screen files under Art\UI\Screens\ of the
 // mod's file system, each with its display name, under a short about line. It owns
 // the module while the localisation data loads in the background, and watches the
-// mod's loose folders while it is open: the list follows screens added and removed,
-// and the open screen follows its files as they are saved.
+// mod's loose and locale folders while it is open: the list follows screens added and
+// removed, and the open screen follows its files and the mod's tables as they are saved.
 
 #include "gfx/graphics_context.h"
 #include "mod/loaded_mod.h"
@@ -38,9 +38,10 @@ public:
     // loaded." or the load's own failure, and then shows nothing.
     std::unique_ptr<Ui::Element> make_detail(const std::string& path) override;
 
-    // What the program does with a burst of changed files: the mod's resources drop
-    // what they made from them, the list is made again when screens changed, and the
-    // open screen loads again (or only draws again, for textures and fonts).
+    // What the program does with a burst of changed files: the mod's localisation
+    // tables are read again when one changed, its resources drop what they made from
+    // them, the list is made again when screens changed, and the open screen loads again
+    // (or only draws again, for textures, fonts and texts).
     void apply_change(const Mod::ModChange& change);
     // Null when the system cannot watch folders.
     ModWatcher* watcher() const { return m_watcher.get(); }

@@ -14,6 +14,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 using namespace EditorTests;
 using Editor::GridRow;
 using Editor::PropertiesWindow;
@@ -366,6 +368,48 @@ TEST_F(PropertiesTest, TextsAreTypedOrPickedFromTheDockedChooser)
     EXPECT_EQ(row(u"Text")->open_popup(grid()->tree()), nullptr);
     EXPECT_FALSE(IsWindow(third));
     EXPECT_EQ(client_width(), width);
+}
+
+TEST_F(PropertiesTest, TheDockedChooserFollowsTheTablesReadAgain)
+{
+    open_editor();
+    workspace->session().select(widget("label"));
+    open_properties();
+    HWND docked = row(u"Text")->open_popup(grid()->tree());
+    ASSERT_NE(docked, nullptr);
+    auto* choice = reinterpret_cast<Editor::UcsChoice*>(GetWindowLongPtrW(docked, GWLP_USERDATA));
+    ASSERT_NE(choice, nullptr);
+    SendMessageW(choice->search_box(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"options"));
+    ASSERT_EQ(choice->shown(), (std::vector<std::int32_t>{250}));
+    ListView_SetItemState(choice->list(), 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    const auto text_at = [&](int item, int column) {
+        wchar_t buffer[128] = {};
+        ListView_GetItemText(choice->list(), item, column, buffer, 128);
+        return std::wstring(buffer);
+    };
+    ASSERT_EQ(text_at(0, 1), L"Options");
+
+    // Saved as editors save, over the file the mod holds mapped; then read again as the
+    // program does on the change.
+    const std::string table = "Main\\Locale\\english\\main.ucs";
+    installation.write(table + ".new", std::string("\xFF\xFE", 2) +
+                                           utf16("100\tPlay the game\r\n240\tMore options\r\n250\tOptions menu\r\n"));
+    ASSERT_TRUE(MoveFileExA(installation.path(table + ".new").c_str(), installation.path(table).c_str(),
+                            MOVEFILE_REPLACE_EXISTING))
+        << GetLastError();
+    mod.reload_tables();
+    workspace->session().texts_changed();
+
+    EXPECT_EQ(choice->shown(), (std::vector<std::int32_t>{240, 250})) << "the same search, on the new texts";
+    EXPECT_EQ(ListView_GetItemCount(choice->list()), 2);
+    EXPECT_EQ(text_at(0, 1), L"More options");
+    EXPECT_EQ(text_at(1, 1), L"Options menu");
+    EXPECT_EQ(ListView_GetNextItem(choice->list(), -1, LVNI_SELECTED), 1) << "the selected identifier stays selected";
+
+    // Cleared, the search lists every identifier there is now.
+    SendMessageW(choice->search_box(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    EXPECT_EQ(choice->shown().back(), 250);
+    EXPECT_EQ(std::count(choice->shown().begin(), choice->shown().end(), 240), 1);
 }
 
 TEST_F(PropertiesTest, AChooserDockedAtTheScreensEdgeMovesTheWindowInUntilItCloses)

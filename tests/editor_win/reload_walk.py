@@ -13,6 +13,8 @@ folder, so the sample itself is never written.
 3. A broken copy is saved: the last good version stays on screen and the tool strip
    says why, in red.
 4. A good copy is saved again: the message goes, and the screen shows the new version.
+5. The mod's string table is saved with the title's text cut short: the screen draws
+   the new text.
 
 Needs DISPLAY (and WINEPREFIX) from scripts/with-wine.sh, xdotool and xwd. Exit code 0
 when every check passed, 77 when there is no display.
@@ -34,6 +36,8 @@ Failure = walk.Failure
 log = walk.log
 
 SCREEN_FILE = os.path.join("Bastion", "Data", "Art", "UI", "Screens", "loadingscreen.screen")
+TABLE_FILE = os.path.join("Bastion", "Locale", "english", "bastion.ucs")
+TITLE_ID = 20002  # "Mission 1: The Outer Wall"
 
 # Appended to the screen: moves or hides one widget of the tree the script built. The
 # sandbox has no base library, so the walk uses only the length operator.
@@ -58,6 +62,19 @@ def save(text):
     with open(path + ".tmp", "wb") as handle:
         handle.write(text.encode("latin-1") if isinstance(text, str) else text)
     os.replace(path + ".tmp", path)
+
+
+def save_text(ident, text):
+    """Writes the string table with one text changed, as editors save it."""
+    with open(TABLE_FILE, "rb") as handle:
+        lines = handle.read()[2:].decode("utf-16-le").split("\r\n")
+    prefix = "%d\t" % ident
+    if not any(line.startswith(prefix) for line in lines):
+        raise Failure("the sample's table has no string %d" % ident)
+    lines = [prefix + text if line.startswith(prefix) else line for line in lines]
+    with open(TABLE_FILE + ".tmp", "wb") as handle:
+        handle.write(b"\xff\xfe" + "\r\n".join(lines).encode("utf-16-le"))
+    os.replace(TABLE_FILE + ".tmp", TABLE_FILE)
 
 
 def alert_pixels(client, image):
@@ -116,12 +133,21 @@ def follow(program, shots):
 
     # 4. A good save again: the title back at its place, hidden picture, no message.
     save(original + FIND + "find(Screen.Widgets, 'LoadingArt').visible = false\n")
-    editor.until("the new copy drawn without the picture and without the message",
-                 lambda image: alert_pixels(client, image) == 0
-                 and editor.changed(screen.region(failed, *sky), screen.region(image, *sky)) >= 0.3
-                 and editor.changed(screen.region(failed, *title), screen.region(image, *title)) >= 0.02,
-                 timeout=30)
+    restored = editor.until("the new copy drawn without the picture and without the message",
+                            lambda image: alert_pixels(client, image) == 0
+                            and editor.changed(screen.region(failed, *sky), screen.region(image, *sky)) >= 0.3
+                            and editor.changed(screen.region(failed, *title), screen.region(image, *title)) >= 0.02,
+                            timeout=30)
     log("the next good save is drawn and the message is gone")
+
+    # 5. The title's text cut short in the string table: drawn as it is now.
+    save_text(TITLE_ID, "Mission 1")
+    retitled = editor.until("the title drawn with its new text",
+                            lambda image: editor.changed(screen.region(restored, *title),
+                                                         screen.region(image, *title)) >= 0.02, timeout=30)
+    if editor.changed(screen.region(restored, *sky), screen.region(retitled, *sky)) > 0.01:
+        raise Failure("more than the title's text changed with the string table")
+    log("the string table's new text is drawn")
     return client
 
 

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <stdexcept>
 #include <thread>
 
@@ -187,6 +188,64 @@ TEST(LoadedMod, LoadsTheLocaleTablesInLocaleFolderOrder)
     for (const auto& m : messages)
         reported = reported || m.find("UCS file has odd number of bytes") != std::string::npos;
     EXPECT_TRUE(reported);
+}
+
+TEST(LoadedMod, ReadsItsTablesAgainAsTheyChangeOnDisk)
+{
+    TempFolder inst;
+    inst.write("Main.module", "[global]\nModFolder=Main\n");
+    inst.write("Main\\Locale\\english\\main.ucs", ucs_bytes(u"5\tPlay the game\r\n6\tQuit\r\n"));
+    inst.write("Engine\\Locale\\english\\engine.ucs", ucs_bytes(u"5\tshadowed\r\n1\tOne\r\n"));
+    LoadedMod mod;
+    mod.load(nullptr, inst.path("Main.module"));
+    mod.wait_until_loaded(10000);
+    ASSERT_EQ(mod.resolve_text("$5"), u"Play the game");
+    const std::filesystem::path main = std::filesystem::path(inst.root()) / "Main/Locale/english/main.ucs";
+    // Saved as editors save: a new file renamed over the mapped one.
+    const auto save = [&](const std::u16string& body) {
+        inst.write("Main\\Locale\\english\\main.ucs.new", ucs_bytes(body));
+        std::filesystem::rename(main.string() + ".new", main);
+    };
+
+    // Written in place (shorter), as simple editors do: the tables read before stay
+    // whole until they are read again.
+    inst.write("Main\\Locale\\english\\main.ucs", ucs_bytes(u"5\tPlay\r\n"));
+    EXPECT_EQ(mod.resolve_text("$6"), u"Quit");
+    mod.reload_tables();
+    EXPECT_EQ(mod.resolve_text("$5"), u"Play");
+
+    save(u"5\tStart a skirmish\r\n9\tCredits\r\n");
+    mod.reload_tables();
+    EXPECT_EQ(mod.tables().size(), 2u);
+    EXPECT_EQ(mod.resolve_text("$5"), u"Start a skirmish");
+    EXPECT_EQ(mod.resolve_text("$6"), u"$6 No String!");
+    EXPECT_EQ(mod.resolve_text("$1"), u"One") << "the other table is read again too";
+    EXPECT_EQ(mod.min_id(), 1);
+    EXPECT_EQ(mod.max_id(), 9);
+    EXPECT_EQ(mod.id_layout(1, 9), (std::vector<std::int32_t>{1, 2, 4, 5, 6, 8, 9}));
+    EXPECT_EQ(mod.search_ids(u"skirmish", {1, 5, 9}), (std::vector<std::int32_t>{5}));
+    EXPECT_EQ(mod.search_ids(u"game", {1, 5, 9}), std::vector<std::int32_t>()) << "the old words are gone";
+
+    // A table added, a broken one beside it (left out), then the first one removed.
+    inst.write("Main\\Locale\\english\\added.ucs", ucs_bytes(u"4294967293\tBelow\r\n"));
+    inst.write("Main\\Locale\\english\\broken.ucs", "\xFF\xFE\x31");
+    mod.reload_tables();
+    EXPECT_EQ(mod.tables().size(), 3u);
+    EXPECT_EQ(mod.resolve_text("$-3"), u"Below");
+    EXPECT_EQ(mod.min_id(), -3);
+    std::filesystem::remove(main);
+    mod.reload_tables();
+    EXPECT_EQ(mod.resolve_text("$5"), u"shadowed");
+    EXPECT_EQ(mod.max_id(), 5);
+
+    // Every table gone: nothing resolves, and the range is empty.
+    std::filesystem::remove_all(std::filesystem::path(inst.root()) / "Main/Locale");
+    std::filesystem::remove_all(std::filesystem::path(inst.root()) / "Engine");
+    mod.reload_tables();
+    EXPECT_TRUE(mod.tables().empty());
+    EXPECT_EQ(mod.resolve_text("$1"), u"$1 No String!");
+    EXPECT_TRUE(mod.id_layout(mod.min_id(), mod.max_id()).empty());
+    EXPECT_TRUE(mod.word_index().empty());
 }
 
 TEST(LoadedMod, TablesInsideArchivesAreNotLoaded)

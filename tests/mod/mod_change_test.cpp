@@ -92,13 +92,52 @@ TEST(ModChange, WhatReloadsTheOpenScreen)
     EXPECT_TRUE(colours.reloads("Art\\UI\\Screens\\main.screen"));
 }
 
+TEST(ModChange, TablesOfTheLocaleFolders)
+{
+    struct LocaleCase {
+        const char* path; // relative to a locale folder
+        bool tables;
+    };
+    const LocaleCase cases[] = {
+        {"mymod.ucs", true},
+        {"MyMod.UCS", true},
+        {"mymod.ucs.tmp", false}, // an editor's temporary file: its rename tells
+        {"readme.txt", false},
+        {"old\\mymod.ucs", false}, // tables are read from the folder itself only
+        {"old/mymod.ucs", false},
+        {"engine.sga", false},
+    };
+    for (const LocaleCase& c : cases) {
+        SCOPED_TRACE(c.path);
+        Mod::ModChange change;
+        change.add_localisation(c.path);
+        EXPECT_EQ(change.ucs_tables(), c.tables);
+        EXPECT_EQ(change.empty(), !c.tables) << "nothing else to report";
+        EXPECT_FALSE(change.everything());
+        EXPECT_FALSE(change.style_sheets() || change.colours() || change.screens() || change.font_files());
+        EXPECT_TRUE(change.files().empty()) << "not a file of the mod's";
+        EXPECT_FALSE(change.has(c.path));
+        EXPECT_FALSE(change.reloads("Art\\UI\\Screens\\main.screen")) << "texts are resolved as they are drawn";
+    }
+
+    // A table in a data folder is not one the mod reads.
+    Mod::ModChange data;
+    data.add("Locale\\english\\mymod.ucs");
+    EXPECT_FALSE(data.ucs_tables());
+
+    Mod::ModChange lost;
+    lost.add_localisation("");
+    EXPECT_TRUE(lost.everything() && lost.ucs_tables());
+}
+
 TEST(ModChange, LostCountMeansEverything)
 {
     Mod::ModChange change;
     change.add("");
     EXPECT_FALSE(change.empty());
     EXPECT_TRUE(change.everything());
-    EXPECT_TRUE(change.style_sheets() && change.colours() && change.screens() && change.font_files());
+    EXPECT_TRUE(change.style_sheets() && change.colours() && change.screens() && change.font_files() &&
+                change.ucs_tables());
     EXPECT_TRUE(change.reloads("Art\\UI\\Screens\\main.screen"));
     EXPECT_TRUE(change.files().empty());
 }
@@ -127,6 +166,18 @@ TEST(LooseFolders, OnlyOpenedFoldersUnderTheInstallation)
     };
     EXPECT_EQ(Mod::loose_folders(composition),
               (std::vector<std::string>{"C:\\Game\\Mod\\Data\\", "C:\\Game\\Engine\\Data\\"}));
+}
+
+TEST(LocaleFolders, EachOnceInReadingOrder)
+{
+    Mod::ModComposition composition;
+    composition.install_folder = "C:\\Game\\";
+    composition.locale_folders = {"Mod\\Locale\\english\\", "Par\\Locale\\english\\", "mod/locale/English/",
+                                  "Engine\\Locale\\english\\"};
+    EXPECT_EQ(Mod::locale_folders(composition),
+              (std::vector<std::string>{"C:\\Game\\Mod\\Locale\\english\\", "C:\\Game\\Par\\Locale\\english\\",
+                                        "C:\\Game\\Engine\\Locale\\english\\"}));
+    EXPECT_TRUE(Mod::locale_folders(Mod::ModComposition()).empty());
 }
 
 } // namespace
