@@ -412,6 +412,10 @@ struct TextCache : DrawCache {
     ComPtr<IDWriteTextLayout> layout;
     std::string source; // the widget text the layout was made from
     std::vector<std::pair<float, float>> size_table;
+    // The box the layout was last given and its metrics there: laying text out again
+    // costs far more than drawing it, and most frames give the same box.
+    D2D1_SIZE_F box{-1.0f, -1.0f};
+    DWRITE_TEXT_METRICS metrics{};
 };
 
 } // namespace
@@ -521,6 +525,7 @@ void TextItem::draw(ID2D1RenderTarget* target)
         cache.layout = layout;
         cache.source = *widget->text();
         cache.size_table = font.size_table;
+        cache.box = D2D1::SizeF(-1.0f, -1.0f);
     }
 
     // The font's size for a 4:3 screen of the document's area.
@@ -536,9 +541,14 @@ void TextItem::draw(ID2D1RenderTarget* target)
     const D2D1_MATRIX_3X2_F& m = saved.saved();
     target->SetTransform(D2D1::Matrix3x2F::Scale(s, s));
     const D2D1_POINT_2F origin = D2D1::Point2F(m.dx / s, m.dy / s);
-    App::set_max_width(cache.layout.Get(), std::max(0.0f, m_width * m.m11 / s));
-    App::set_max_height(cache.layout.Get(), std::max(0.0f, m_height * m.m22 / s));
-    DWRITE_TEXT_METRICS metrics = App::get_metrics(cache.layout.Get());
+    const D2D1_SIZE_F box = D2D1::SizeF(std::max(0.0f, m_width * m.m11 / s), std::max(0.0f, m_height * m.m22 / s));
+    if (box.width != cache.box.width || box.height != cache.box.height) {
+        App::set_max_width(cache.layout.Get(), box.width);
+        App::set_max_height(cache.layout.Get(), box.height);
+        cache.metrics = App::get_metrics(cache.layout.Get());
+        cache.box = box;
+    }
+    const DWRITE_TEXT_METRICS& metrics = cache.metrics;
     // The colours run over the laid-out lines, not over the item's box.
     cache.gradient->SetStartPoint(D2D1::Point2F(0.0f, origin.y + metrics.top));
     cache.gradient->SetEndPoint(D2D1::Point2F(0.0f, origin.y + metrics.top + metrics.height));
