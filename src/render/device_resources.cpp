@@ -17,7 +17,12 @@ DeviceResources::DeviceResources(const Gfx::GraphicsContext& graphics, std::shar
       m_fonts(graphics.dwrite_factory.Get(), files, &m_font_collection),
       m_textures(
           files, graphics.dwrite_factory.Get(),
-          [this](ID2D1RenderTarget* target, Mod::BlobPtr file) { return m_converter.load_bitmap(target, std::move(file)); },
+          [this](Mod::BlobPtr file) -> TextureCache::Converted {
+              return std::make_shared<ComPtr<IDXGIResource>>(m_converter.convert_file(std::move(file)));
+          },
+          [this](ID2D1RenderTarget* target, const TextureCache::Converted& converted) {
+              return m_converter.bitmap_for(target, static_cast<const ComPtr<IDXGIResource>*>(converted.get())->Get());
+          },
           [this]() {
               return copy_text_format(m_graphics.dwrite_factory.Get(), m_fonts.font(placeholder_font).format.Get());
           })

@@ -200,13 +200,17 @@ ComPtr<IDXGIResource> ImageConverter::convert(const PixelSource& source)
     return resource;
 }
 
-ComPtr<ID2D1Bitmap> ImageConverter::load_bitmap(ID2D1RenderTarget* target, Mod::BlobPtr blob)
+ComPtr<IDXGIResource> ImageConverter::convert_file(Mod::BlobPtr blob)
 {
     ComPtr<IDXGIResource> converted;
     decode_image_file(std::move(blob), [&](const PixelSource& source) { converted = convert(source); });
     if (!converted)
         throw std::runtime_error("Could not load image");
+    return converted;
+}
 
+ComPtr<ID2D1Bitmap> ImageConverter::bitmap_for(ID2D1RenderTarget* target, IDXGIResource* converted)
+{
     HANDLE handle = nullptr;
     ComPtr<ID3D10Texture2D> opened;
     if (SUCCEEDED(converted->GetSharedHandle(&handle)) && handle &&
@@ -217,7 +221,7 @@ ComPtr<ID2D1Bitmap> ImageConverter::load_bitmap(ID2D1RenderTarget* target, Mod::
         D2D1_BITMAP_PROPERTIES properties = bitmap_properties();
         return App::create_shared_bitmap(target, __uuidof(IDXGISurface), surface.Get(), properties);
     }
-    return bitmap_through_memory(target, converted.Get());
+    return bitmap_through_memory(target, converted);
 }
 
 ComPtr<ID2D1Bitmap> ImageConverter::bitmap_through_memory(ID2D1RenderTarget* target, IDXGIResource* converted)

@@ -33,9 +33,17 @@ public:
     // device as a shared resource. Its top row is the source's last stored row.
     Microsoft::WRL::ComPtr<IDXGIResource> convert(const PixelSource& source);
 
-    // The texture file `blob` as a bitmap of `target`. Raises the decoders' errors,
-    // COMException, or "Could not load image".
-    Microsoft::WRL::ComPtr<ID2D1Bitmap> load_bitmap(ID2D1RenderTarget* target, Mod::BlobPtr blob);
+    // The texture file `blob` decoded and converted (see convert). Raises the decoders'
+    // errors, COMException, or "Could not load image".
+    Microsoft::WRL::ComPtr<IDXGIResource> convert_file(Mod::BlobPtr blob);
+    // A bitmap of `target` showing a converted texture: shared with the target's device
+    // where the platform can, else copied through memory. Raises COMException.
+    Microsoft::WRL::ComPtr<ID2D1Bitmap> bitmap_for(ID2D1RenderTarget* target, IDXGIResource* converted);
+    // Both steps at once.
+    Microsoft::WRL::ComPtr<ID2D1Bitmap> load_bitmap(ID2D1RenderTarget* target, Mod::BlobPtr blob)
+    {
+        return bitmap_for(target, convert_file(std::move(blob)).Get());
+    }
 
     ID3D10Device1* device() const { return m_device.Get(); }
 

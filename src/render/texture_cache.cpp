@@ -21,11 +21,20 @@ constexpr float placeholder_size = 256.0f;
 
 } // namespace
 
-TextureCache::TextureCache(std::shared_ptr<const Mod::FileSource> files, IDWriteFactory* factory, Loader loader,
-                           FormatSource placeholder_format)
-    : m_files(std::move(files)), m_factory(factory), m_loader(std::move(loader)),
+TextureCache::TextureCache(std::shared_ptr<const Mod::FileSource> files, IDWriteFactory* factory, Converter converter,
+                           Wrapper wrapper, FormatSource placeholder_format)
+    : m_files(std::move(files)), m_factory(factory), m_converter(std::move(converter)), m_wrapper(std::move(wrapper)),
       m_placeholder_format(std::move(placeholder_format))
 {
+}
+
+void TextureCache::drop_target_resources()
+{
+    for (auto& entry : m_textures) {
+        entry.second.bitmap.Reset();
+        entry.second.made = false;
+    }
+    m_target = nullptr;
 }
 
 void TextureCache::drop_changed(const Mod::ModChange& change)
@@ -46,24 +55,33 @@ void TextureCache::drop_changed(const Mod::ModChange& change)
 ComPtr<ID2D1Bitmap> TextureCache::texture(ID2D1RenderTarget* target, const std::string& path)
 {
     if (target != m_target) {
-        m_textures.clear();
+        drop_target_resources();
         m_target = target;
     }
     const std::string key = texture_key(path);
-    const std::string folded = folded_texture_key(key);
-    auto cached = m_textures.find(folded);
-    if (cached != m_textures.end())
-        return cached->second.bitmap;
+    auto [found, added] = m_textures.try_emplace(folded_texture_key(key));
+    Entry& entry = found->second;
+    if (added) {
+        entry.key = key;
+        read(entry);
+    }
+    if (!entry.made) {
+        entry.made = true;
+        entry.bitmap = make_bitmap(target, entry);
+    }
+    return entry.bitmap;
+}
 
+void TextureCache::read(Entry& entry)
+{
     std::wstring reason;
-    for (const std::string& candidate : texture_candidates(key)) {
+    for (const std::string& candidate : texture_candidates(entry.key)) {
         Mod::BlobPtr file = m_files ? m_files->read(candidate) : nullptr;
         if (!file)
             continue;
         try {
-            ComPtr<ID2D1Bitmap> bitmap = m_loader(target, std::move(file));
-            m_textures[folded] = Entry{key, bitmap};
-            return bitmap;
+            entry.converted = m_converter(std::move(file));
+            return;
         } catch (const std::exception& failure) {
             Platform::debug_output("Invalid texture " + candidate + ": " + failure.what() + "\n");
             reason = Ui::ansi_to_wide(failure.what());
@@ -72,17 +90,28 @@ ComPtr<ID2D1Bitmap> TextureCache::texture(ID2D1RenderTarget* target, const std::
             break;
         }
     }
-    const std::wstring text = reason.empty() ? L"Missing texture: " + Ui::ansi_to_wide(key)
-                                             : L"Invalid texture: " + Ui::ansi_to_wide(key) + L"\nReason: " + reason;
-    ComPtr<ID2D1Bitmap> placeholder;
+    entry.placeholder = reason.empty() ? L"Missing texture: " + Ui::ansi_to_wide(entry.key)
+                                       : L"Invalid texture: " + Ui::ansi_to_wide(entry.key) + L"\nReason: " + reason;
+}
+
+ComPtr<ID2D1Bitmap> TextureCache::make_bitmap(ID2D1RenderTarget* target, const Entry& entry)
+{
+    std::wstring text = entry.placeholder;
+    if (entry.converted) {
+        try {
+            return m_wrapper(target, entry.converted);
+        } catch (const std::exception& failure) {
+            Platform::debug_output("Cannot draw texture " + entry.key + ": " + failure.what() + "\n");
+            text = L"Invalid texture: " + Ui::ansi_to_wide(entry.key) + L"\nReason: " + Ui::ansi_to_wide(failure.what());
+        }
+    }
     try {
-        placeholder = make_placeholder(target, text);
+        return make_placeholder(target, text);
     } catch (const std::exception& failure) {
         // Kept as nothing to draw: trying again on every frame would fail as often.
-        Platform::debug_output("No placeholder for texture " + key + ": " + failure.what() + "\n");
+        Platform::debug_output("No placeholder for texture " + entry.key + ": " + failure.what() + "\n");
+        return nullptr;
     }
-    m_textures[folded] = Entry{key, placeholder};
-    return placeholder;
 }
 
 ComPtr<ID2D1Bitmap> TextureCache::make_placeholder(ID2D1RenderTarget* target, const std::wstring& text)

@@ -32,7 +32,10 @@ protected:
     TextureCacheTest()
         : m_files(std::make_shared<CountingSource>()), m_target(TestSupport::test_graphics(), 256, 256),
           m_cache(m_files, TestSupport::test_graphics().dwrite_factory.Get(),
-                  [this](ID2D1RenderTarget* target, Mod::BlobPtr file) { return load(target, std::move(file)); },
+                  [this](Mod::BlobPtr file) { return convert(std::move(file)); },
+                  [this](ID2D1RenderTarget* target, const Render::TextureCache::Converted& converted) {
+                      return wrap(target, converted);
+                  },
                   [this] {
                       ++placeholder_formats;
                       if (placeholder_fails)
@@ -43,14 +46,21 @@ protected:
     {
     }
 
-    // A 1 x 1 bitmap whose colour is the file's first byte; "bad" files fail to decode.
-    ComPtr<ID2D1Bitmap> load(ID2D1RenderTarget* target, Mod::BlobPtr file)
+    // The file's first byte as an opaque pixel; "bad" files fail to decode.
+    Render::TextureCache::Converted convert(Mod::BlobPtr file)
     {
         const std::string bytes(reinterpret_cast<const char*>(file->data), file->size);
         loaded.push_back(bytes);
         if (bytes.compare(0, 3, "bad") == 0)
             throw std::runtime_error("Unrecognised image format");
-        const std::uint32_t pixel = 0xFF000000u | static_cast<unsigned char>(bytes[0]);
+        return std::make_shared<std::uint32_t>(0xFF000000u | static_cast<unsigned char>(bytes[0]));
+    }
+
+    // A 1 x 1 bitmap of that pixel.
+    ComPtr<ID2D1Bitmap> wrap(ID2D1RenderTarget* target, const Render::TextureCache::Converted& converted)
+    {
+        ++wrapped;
+        const std::uint32_t pixel = *static_cast<const std::uint32_t*>(converted.get());
         ComPtr<ID2D1Bitmap> bitmap;
         EXPECT_HRESULT_SUCCEEDED(target->CreateBitmap(
             D2D1::SizeU(1, 1), &pixel, 4,
@@ -69,6 +79,7 @@ protected:
     Render::OffscreenDeviceTarget m_target;
     Render::TextureCache m_cache;
     std::vector<std::string> loaded;
+    int wrapped = 0;
     int placeholder_formats = 0;
     bool placeholder_fails = false;
 };
@@ -80,7 +91,7 @@ TEST_F(TextureCacheTest, ASiblingWithAnotherExtensionIsFound)
     EXPECT_EQ(m_files->reads, (std::vector<std::string>{"art\\ui\\frame.tga", "art\\ui\\frame.dds"}));
     EXPECT_EQ(loaded, std::vector<std::string>{"\x40 dds"});
     EXPECT_EQ(first_pixel(bitmap.Get()), 0xFF000040u);
-    EXPECT_EQ(m_cache.texture(m_target.target(), "art\\ui\\frame.tga"), bitmap) << "cached";
+    EXPECT_EQ(m_cache.texture(m_target.target(), "art\\ui\\frame.tga").Get(), bitmap.Get()) << "cached";
     EXPECT_EQ(m_files->reads.size(), 2u);
 }
 
@@ -95,7 +106,7 @@ TEST_F(TextureCacheTest, AMissingTextureIsAPlaceholderReadOnce)
 {
     ComPtr<ID2D1Bitmap> first = m_cache.texture(m_target.target(), "art\\gone");
     ComPtr<ID2D1Bitmap> second = m_cache.texture(m_target.target(), "art\\gone");
-    EXPECT_EQ(first, second);
+    EXPECT_EQ(first.Get(), second.Get());
     EXPECT_EQ(m_files->reads.size(), 3u) << "two requests, one search";
     EXPECT_EQ(first->GetSize().width, 256.0f);
     EXPECT_EQ(first_pixel(first.Get()), 0xFFFF00FFu) << "magenta";
@@ -104,8 +115,8 @@ TEST_F(TextureCacheTest, AMissingTextureIsAPlaceholderReadOnce)
 TEST_F(TextureCacheTest, APlaceholderThatCannotBeMadeIsNothingTriedOnce)
 {
     placeholder_fails = true;
-    EXPECT_EQ(m_cache.texture(m_target.target(), "art\\gone"), nullptr);
-    EXPECT_EQ(m_cache.texture(m_target.target(), "art\\gone"), nullptr);
+    EXPECT_EQ(m_cache.texture(m_target.target(), "art\\gone").Get(), nullptr);
+    EXPECT_EQ(m_cache.texture(m_target.target(), "art\\gone").Get(), nullptr);
     EXPECT_EQ(placeholder_formats, 1) << "not again on every frame";
 }
 
@@ -124,25 +135,34 @@ TEST_F(TextureCacheTest, TheColonPrefixIsNotPartOfTheName)
     m_files->add("art\\a.dds", "\x30");
     ComPtr<ID2D1Bitmap> bitmap = m_cache.texture(m_target.target(), "ui:art\\a");
     EXPECT_EQ(m_files->reads.front(), "art\\a.dds");
-    EXPECT_EQ(m_cache.texture(m_target.target(), "art\\a"), bitmap) << "one key for both spellings";
+    EXPECT_EQ(m_cache.texture(m_target.target(), "art\\a").Get(), bitmap.Get()) << "one key for both spellings";
 }
 
 TEST_F(TextureCacheTest, OneTextureWhateverTheLetterCaseAndSeparators)
 {
     m_files->add("art\\ui\\a.dds", "\x30");
     ComPtr<ID2D1Bitmap> bitmap = m_cache.texture(m_target.target(), "art\\ui\\a");
-    EXPECT_EQ(m_cache.texture(m_target.target(), "Art/UI/A"), bitmap);
+    EXPECT_EQ(m_cache.texture(m_target.target(), "Art/UI/A").Get(), bitmap.Get());
     EXPECT_EQ(m_files->reads.size(), 1u) << "read once";
     EXPECT_EQ(m_cache.size(), 1u);
 }
 
-TEST_F(TextureCacheTest, AnotherTargetStartsAfresh)
+TEST_F(TextureCacheTest, AnotherOrADroppedTargetWrapsTheConvertedTexturesAgain)
 {
     m_files->add("art\\a.dds", "\x30");
-    m_cache.texture(m_target.target(), "art\\a");
+    ComPtr<ID2D1Bitmap> first = m_cache.texture(m_target.target(), "art\\a");
+    m_cache.texture(m_target.target(), "art\\gone");
     Render::OffscreenDeviceTarget other(TestSupport::test_graphics(), 8, 8);
-    m_cache.texture(other.target(), "art\\a");
-    EXPECT_EQ(loaded.size(), 2u) << "bitmaps belong to the target they were made for";
+    ComPtr<ID2D1Bitmap> second = m_cache.texture(other.target(), "art\\a");
+    EXPECT_NE(second.Get(), first.Get()) << "bitmaps belong to the target they were made for";
+    m_cache.drop_target_resources();
+    ComPtr<ID2D1Bitmap> third = m_cache.texture(m_target.target(), "art\\a");
+    EXPECT_NE(third.Get(), first.Get());
+    EXPECT_EQ(first_pixel(third.Get()), 0xFF000030u);
+    EXPECT_EQ(m_cache.texture(m_target.target(), "art\\gone")->GetSize().width, 256.0f) << "a placeholder again";
+    EXPECT_EQ(loaded.size(), 1u) << "converted once";
+    EXPECT_EQ(m_files->reads.size(), 4u) << "each file looked for once";
+    EXPECT_EQ(wrapped, 3);
 }
 
 TEST_F(TextureCacheTest, ChangedFilesAreReadAgainOtherTexturesStay)
@@ -163,7 +183,7 @@ TEST_F(TextureCacheTest, ChangedFilesAreReadAgainOtherTexturesStay)
     change.add("art\\ui\\later.rgt");
     m_cache.drop_changed(change);
     EXPECT_EQ(m_cache.size(), 1u);
-    EXPECT_EQ(m_cache.texture(m_target.target(), "art\\ui\\other"), other);
+    EXPECT_EQ(m_cache.texture(m_target.target(), "art\\ui\\other").Get(), other.Get());
     EXPECT_EQ(first_pixel(m_cache.texture(m_target.target(), "art\\ui\\frame").Get()), 0xFF000060u);
     EXPECT_EQ(first_pixel(m_cache.texture(m_target.target(), "art\\ui\\later").Get()), 0xFF000070u);
 
