@@ -427,7 +427,7 @@ bool EditorWorkspace::reload()
 
 void EditorWorkspace::redraw_resources()
 {
-    m_document->on_target_dropped();
+    m_document->on_resources_changed();
     m_document->invalidate();
 }
 

@@ -28,6 +28,9 @@ public:
     // The class's name, for listings.
     virtual const char* class_name() const { return "PresentationItem"; }
     void on_target_dropped() override { m_draw_cache.reset(); }
+    // The mod's files changed (fonts, texts, textures): whatever was made from them goes,
+    // and with it what the target held.
+    virtual void on_resources_changed() { on_target_dropped(); }
     // Whether the item shows now: in its widget's visual state (always without one).
     bool shows_in_current_state() const;
 
@@ -86,6 +89,13 @@ public:
 
     const char* class_name() const override { return "TextItem"; }
     void draw(ID2D1RenderTarget* target) override;
+    // The layout is made of the text and the font, not of the target: it outlives a
+    // target, and goes when the files it was made from change.
+    void on_resources_changed() override
+    {
+        m_layout_cache.reset();
+        PresentationItem::on_resources_changed();
+    }
 
     const ColourSetting& colour_top() const { return m_colour_top; }
     const ColourSetting& colour_bottom() const { return m_colour_bottom; }
@@ -105,7 +115,11 @@ protected:
     bool m_drop_shadow = false;
     HorizontalAlignment m_horizontal_alignment = HorizontalAlignment::left;
     VerticalAlignment m_vertical_alignment = VerticalAlignment::centre;
+    DrawCacheSlot m_layout_cache;
 };
+
+// How many text layouts the process has made: a count for tests and benchmarks.
+std::size_t text_layouts_made();
 
 class RectangleItem : public PresentationItem {
 public:

@@ -4,6 +4,7 @@
 #include "render/resource_set.h"
 #include "platform/text_encoding.h"
 #include "screen/lua_writer.h"
+#include "screen/presentation_item.h"
 #include "screen/script_state.h"
 #include "screen/widget.h"
 
@@ -163,6 +164,25 @@ Ui::HitResult ScreenDocument::hit_test(float x, float y)
 {
     // Local coordinates are document units: the screen is the unit square.
     return x >= 0.0f && x < 1.0f && y >= 0.0f && y < 1.0f ? Ui::HitResult::yes : Ui::HitResult::no;
+}
+
+namespace {
+
+void tell_resources_changed(Ui::Element& element)
+{
+    if (auto* item = dynamic_cast<PresentationItem*>(&element))
+        item->on_resources_changed();
+    if (auto* container = dynamic_cast<Ui::ContainerElement*>(&element))
+        for (std::size_t i = 0; i < container->child_count(); ++i)
+            tell_resources_changed(*container->child(i));
+}
+
+} // namespace
+
+void ScreenDocument::on_resources_changed()
+{
+    tell_resources_changed(*this); // the tooltip widgets too: they are children
+    on_target_dropped();
 }
 
 void ScreenDocument::add_observer(std::weak_ptr<EditorObserver> observer)

@@ -69,6 +69,9 @@ public:
     // the emphasized widget dimmed, which is framed on device pixels.
     void draw(ID2D1RenderTarget* target) override;
     void on_target_dropped() override;
+    // The mod's files changed: what every item made of fonts, texts and textures goes
+    // (text layouts included, which outlive a mere target), and the target's resources.
+    void on_resources_changed();
 
     // The dimming layer around everything but the emphasized widget, which leaves it
     // while it draws itself (only while dimming). Leaving returns the target the widget

@@ -28,6 +28,7 @@
 #include <wrl/client.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <stdexcept>
 
@@ -406,9 +407,16 @@ ID2D1SolidColorBrush* colour_brush(DrawCacheSlot& slot, ID2D1RenderTarget* targe
     return cache.brush.Get();
 }
 
+// The target's part of a text item: its brushes.
 struct TextCache : DrawCache {
     ComPtr<ID2D1LinearGradientBrush> gradient;
     ComPtr<ID2D1SolidColorBrush> shadow;
+};
+
+std::atomic<std::size_t> g_text_layouts_made{0};
+
+// The layout and what it was made from and for; no target's.
+struct TextLayoutCache : DrawCache {
     ComPtr<IDWriteTextLayout> layout;
     std::string source; // the widget text the layout was made from
     std::vector<std::pair<float, float>> size_table;
@@ -419,6 +427,11 @@ struct TextCache : DrawCache {
 };
 
 } // namespace
+
+std::size_t text_layouts_made()
+{
+    return g_text_layouts_made;
+}
 
 void ImageItem::draw(ID2D1RenderTarget* target)
 {
@@ -499,6 +512,7 @@ void TextItem::draw(ID2D1RenderTarget* target)
         return;
 
     auto& cache = cache_in<TextCache>(m_draw_cache);
+    auto& text = cache_in<TextLayoutCache>(m_layout_cache);
     if (!cache.gradient) {
         const D2D1_GRADIENT_STOP stops[] = {{0.0f, d2d_colour(m_colour_top.value)},
                                             {1.0f, d2d_colour(m_colour_bottom.value)}};
@@ -508,10 +522,10 @@ void TextItem::draw(ID2D1RenderTarget* target)
             collection.Get());
     }
     // Made again when the widget's text changes.
-    if (!cache.layout || cache.source != *widget->text()) {
+    if (!text.layout || text.source != *widget->text()) {
         const Render::FontEntry& font = device->font(m_font_name);
-        const std::u16string text = m_screen->resolve_text(*widget->text());
-        const std::wstring wide(text.begin(), text.end());
+        const std::u16string resolved = m_screen->resolve_text(*widget->text());
+        const std::wstring wide(resolved.begin(), resolved.end());
         ComPtr<IDWriteTextLayout> layout = App::create_text_layout(
             graphics->dwrite_factory.Get(), wide.c_str(), static_cast<UINT32>(wide.size()), font.format.Get(), 0.0f, 0.0f);
         static const DWRITE_TEXT_ALIGNMENT horizontal[] = {DWRITE_TEXT_ALIGNMENT_LEADING, DWRITE_TEXT_ALIGNMENT_TRAILING,
@@ -522,15 +536,16 @@ void TextItem::draw(ID2D1RenderTarget* target)
         App::set_paragraph_alignment(layout.Get(), vertical[static_cast<int>(m_vertical_alignment)]);
         App::check(layout->SetWordWrapping(m_multiline ? DWRITE_WORD_WRAPPING_WRAP : DWRITE_WORD_WRAPPING_NO_WRAP),
                    "IDWriteTextLayout::SetWordWrapping");
-        cache.layout = layout;
-        cache.source = *widget->text();
-        cache.size_table = font.size_table;
-        cache.box = D2D1::SizeF(-1.0f, -1.0f);
+        ++g_text_layouts_made;
+        text.layout = layout;
+        text.source = *widget->text();
+        text.size_table = font.size_table;
+        text.box = D2D1::SizeF(-1.0f, -1.0f);
     }
 
     // The font's size for a 4:3 screen of the document's area.
     // The font's size for a 4:3 screen of the document's area, at the size it is drawn.
-    float s = Render::scale_at(cache.size_table, m_screen->text_area_width());
+    float s = Render::scale_at(text.size_table, m_screen->text_area_width());
     if (!(s > 0.0f) || !std::isfinite(s))
         s = 1.0f;
     s *= m_screen->text_zoom();
@@ -542,23 +557,23 @@ void TextItem::draw(ID2D1RenderTarget* target)
     target->SetTransform(D2D1::Matrix3x2F::Scale(s, s));
     const D2D1_POINT_2F origin = D2D1::Point2F(m.dx / s, m.dy / s);
     const D2D1_SIZE_F box = D2D1::SizeF(std::max(0.0f, m_width * m.m11 / s), std::max(0.0f, m_height * m.m22 / s));
-    if (box.width != cache.box.width || box.height != cache.box.height) {
-        App::set_max_width(cache.layout.Get(), box.width);
-        App::set_max_height(cache.layout.Get(), box.height);
-        cache.metrics = App::get_metrics(cache.layout.Get());
-        cache.box = box;
+    if (box.width != text.box.width || box.height != text.box.height) {
+        App::set_max_width(text.layout.Get(), box.width);
+        App::set_max_height(text.layout.Get(), box.height);
+        text.metrics = App::get_metrics(text.layout.Get());
+        text.box = box;
     }
-    const DWRITE_TEXT_METRICS& metrics = cache.metrics;
+    const DWRITE_TEXT_METRICS& metrics = text.metrics;
     // The colours run over the laid-out lines, not over the item's box.
     cache.gradient->SetStartPoint(D2D1::Point2F(0.0f, origin.y + metrics.top));
     cache.gradient->SetEndPoint(D2D1::Point2F(0.0f, origin.y + metrics.top + metrics.height));
     if (m_drop_shadow) {
         if (!cache.shadow)
             cache.shadow = App::create_solid_color_brush(target, D2D1::ColorF(0.0f, 0.0f, 0.0f, 1.0f));
-        target->DrawTextLayout(D2D1::Point2F(origin.x + 1.0f / s, origin.y + 1.0f / s), cache.layout.Get(),
+        target->DrawTextLayout(D2D1::Point2F(origin.x + 1.0f / s, origin.y + 1.0f / s), text.layout.Get(),
                                cache.shadow.Get());
     }
-    target->DrawTextLayout(origin, cache.layout.Get(), cache.gradient.Get());
+    target->DrawTextLayout(origin, text.layout.Get(), cache.gradient.Get());
 }
 
 } // namespace Screen

@@ -8,6 +8,11 @@
 
 namespace Screen {
 
+std::size_t text_layouts_made()
+{
+    return 0;
+}
+
 void ScreenDocument::draw(ID2D1RenderTarget* target)
 {
     ContainerElement::draw(target);

@@ -4,6 +4,7 @@
 #include "render/offscreen_device_target.h"
 #include "render/resource_set.h"
 #include "screen/dim_layers.h"
+#include "screen/presentation_item.h"
 #include "screen/screen_document.h"
 #include "screen/widget.h"
 #include "ui/element_chain.h"
@@ -265,19 +266,30 @@ TEST_F(ScreenDrawingTest, TextScalesWithTheFontsSizeTable)
     EXPECT_NEAR(static_cast<double>(at_400) / at_200, 2.0, 0.15);
 }
 
-TEST_F(ScreenDrawingTest, ADroppedTargetRedrawsAlikeWithoutReadingTexturesAgain)
+TEST_F(ScreenDrawingTest, ADroppedTargetKeepsConvertedTexturesAndTextLayoutsChangedFilesDropThem)
 {
     m_files->add("art\\ui\\textures\\dot.tga", tga(1, 1, {0xFF00FF00}));
-    open("Screen = { Widgets = { Presentation = { Art = { { type = 'Graphic', states = { 'Normal' }, "
-         "texture = 'art/ui/textures/dot.tga', size = {1, 1}, colour = {0, 0, 0, 255} } } } } }");
+    open("Screen = { Widgets = { text = 'x', Presentation = { Art = {"
+         " { type = 'Graphic', states = { 'Normal' }, texture = 'art/ui/textures/dot.tga', size = {1, 1},"
+         " colour = {0, 0, 0, 255} },"
+         " { type = 'Text', states = { 'Normal' }, size = {0.1, 0.1} } } } } }");
     draw();
     EXPECT_EQ(pixel(50, 50), 0xFF00FF00u);
     const int reads = m_files->texture_reads;
+    const std::size_t layouts = Screen::text_layouts_made();
+    EXPECT_GT(layouts, 0u);
+
     m_document->on_target_dropped();
-    m_target.reset(); // a new target, as after a lost device
+    m_target.reset(); // a new target, as after a lost device or a resize
     draw();
     EXPECT_EQ(pixel(50, 50), 0xFF00FF00u);
     EXPECT_EQ(m_files->texture_reads, reads) << "the converted texture outlives the target";
+    EXPECT_EQ(Screen::text_layouts_made(), layouts) << "so does the text's layout";
+
+    m_document->on_resources_changed();
+    draw();
+    EXPECT_EQ(pixel(50, 50), 0xFF00FF00u);
+    EXPECT_EQ(Screen::text_layouts_made(), layouts + 1) << "fonts or texts may have changed";
 }
 
 } // namespace
