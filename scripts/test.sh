@@ -29,7 +29,10 @@ step "Windows tree (mingw-w64, tests under Wine)"
 if scripts/build-win.sh; then
   # Every test must pass on its first run: one that passes only when run again is a
   # fault to find, not to absorb.
-  scripts/with-wine.sh ctest --test-dir build/win -j "$jobs" --output-on-failure --timeout 120 || status=1
+  # Wine's error channel on: a test that fails shows what Wine itself reported (a rare
+  # start-up failure ends a test process with exit code 1 and no output of its own).
+  WINEDEBUG="${WINEDEBUG:--all,err+all}" \
+    scripts/with-wine.sh ctest --test-dir build/win -j "$jobs" --output-on-failure --timeout 120 || status=1
 else
   echo "Windows build failed"; status=1
 fi

@@ -10,6 +10,7 @@
 out=$(mktemp "${TMPDIR:-/tmp}/wine-run.XXXXXX")
 err=$(mktemp "${TMPDIR:-/tmp}/wine-run.XXXXXX")
 trap 'rm -f "$out" "$err"' EXIT
+started=$(date +%s%N)
 wine "$@" </dev/null >"$out" 2>"$err" &
 program=$!
 tail -n +1 -s 0.05 --pid="$program" -f "$out" &
@@ -20,6 +21,6 @@ wait "$program"
 code=$?
 wait $followers
 if [ "$code" -ne 0 ]; then
-  echo "wine-run: ${1##*/} ended with exit code $code" >&2
+  echo "wine-run: ${1##*/} ended with exit code $code after $((($(date +%s%N) - started) / 1000000)) ms" >&2
 fi
 exit "$code"
