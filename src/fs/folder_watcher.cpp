@@ -294,22 +294,7 @@ bool FolderWatcher::watch_root(std::size_t index)
     }
     if (root.parent.empty())
         return true;
-    HANDLE parent = open_folder(root.parent, FILE_FLAG_OVERLAPPED);
-    if (parent == INVALID_HANDLE_VALUE)
-        return true;
-    auto* parent_watch = new Watch;
-    parent_watch->folder = parent;
-    parent_watch->owner = this;
-    parent_watch->index = index;
-    parent_watch->subtree = false;
-    parent_watch->of_parent = true;
-    if (!parent_watch->start()) {
-        CloseHandle(parent);
-        delete parent_watch; // nothing was queued
-        return true;
-    }
-    m_watches.push_back(parent_watch);
-    root.parent_watch = parent_watch;
+    root.parent_watch = start_watch(root.parent, index, std::string(), false, true);
     return true;
 }
 
@@ -390,11 +375,10 @@ void FolderWatcher::schedule_retry()
     m_retry->queued = SetWaitableTimer(m_retry->timer, &due, 0, Retry::fired, m_retry, FALSE) != 0;
 }
 
-FolderWatcher::Watch* FolderWatcher::add_watch(std::size_t index, const std::string& prefix)
+FolderWatcher::Watch* FolderWatcher::start_watch(const std::string& path, std::size_t index, const std::string& prefix,
+                                                 bool subtree, bool of_parent)
 {
-    if (m_watches.size() >= max_folder_watches)
-        return nullptr;
-    HANDLE folder = open_folder(m_roots[index].path + prefix, FILE_FLAG_OVERLAPPED);
+    HANDLE folder = open_folder(path, FILE_FLAG_OVERLAPPED);
     if (folder == INVALID_HANDLE_VALUE)
         return nullptr;
     auto* watch = new Watch;
@@ -402,13 +386,24 @@ FolderWatcher::Watch* FolderWatcher::add_watch(std::size_t index, const std::str
     watch->owner = this;
     watch->index = index;
     watch->prefix = prefix;
-    watch->subtree = m_subtrees;
+    watch->subtree = subtree;
+    watch->of_parent = of_parent;
     if (!watch->start()) {
         CloseHandle(folder);
         delete watch; // nothing was queued
         return nullptr;
     }
     m_watches.push_back(watch);
+    return watch;
+}
+
+FolderWatcher::Watch* FolderWatcher::add_watch(std::size_t index, const std::string& prefix)
+{
+    if (m_watches.size() >= max_folder_watches)
+        return nullptr;
+    Watch* watch = start_watch(m_roots[index].path + prefix, index, prefix, m_subtrees, false);
+    if (!watch)
+        return nullptr;
     if (!m_subtrees) {
         for (const std::string& name : subfolders(m_roots[index].path + prefix))
             add_watch(index, prefix + name + "\\");

@@ -85,6 +85,9 @@ private:
     // Watches m_roots[index] + prefix (and, folder by folder, what lies below it where
     // subtree watches do not work); null when it cannot.
     Watch* add_watch(std::size_t index, const std::string& prefix);
+    // Opens `path` and starts its watch (kept in m_watches); null when it cannot.
+    Watch* start_watch(const std::string& path, std::size_t index, const std::string& prefix, bool subtree,
+                       bool of_parent);
     // Closes `watch`; its completion routine frees it when a read is still queued.
     void release(Watch* watch);
     // Releases root `index`'s folder watches at `prefix` and below.
