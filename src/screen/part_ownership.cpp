@@ -159,7 +159,7 @@ PartOwnership PartOwnership::take(Widget& widget)
                 boundary.copy_of = luaL_ref(state, LUA_REGISTRYINDEX);
             });
             ownership.m_boundaries.push_back(boundary);
-            ownership.attach_one(ownership.m_boundaries.back());
+            ownership.move(ownership.m_boundaries.back(), true);
         }
     } catch (...) {
         try {
@@ -174,18 +174,13 @@ PartOwnership PartOwnership::take(Widget& widget)
 void PartOwnership::attach()
 {
     for (const Boundary& boundary : m_boundaries)
-        attach_one(boundary);
+        move(boundary, true);
 }
 
 void PartOwnership::detach()
 {
     for (auto it = m_boundaries.rbegin(); it != m_boundaries.rend(); ++it)
         move(*it, false);
-}
-
-void PartOwnership::attach_one(const Boundary& boundary)
-{
-    move(boundary, true);
 }
 
 void PartOwnership::move(const Boundary& boundary, bool own)

@@ -54,7 +54,6 @@ private:
         int copy_of = LUA_NOREF;     // style table -> its copy, for every table copied
         int original_of = LUA_NOREF; // copy -> style table
     };
-    void attach_one(const Boundary& boundary);
     // The owner takes the copy (`own`) or drops it, and the part follows.
     void move(const Boundary& boundary, bool own);
     // Points `element` and everything built below it at the tables the map (at stack
