@@ -47,12 +47,18 @@ void OffscreenDeviceTarget::draw(ID2D1Bitmap* bitmap)
 
 void OffscreenDeviceTarget::draw(Ui::Element& element, const D2D1_COLOR_F& background)
 {
+    draw([&](ID2D1RenderTarget* target) { element.draw(target); }, background, element.transform());
+}
+
+void OffscreenDeviceTarget::draw(const std::function<void(ID2D1RenderTarget*)>& paint, const D2D1_COLOR_F& background,
+                                 const D2D1_MATRIX_3X2_F& transform)
+{
     m_target->BeginDraw();
     m_target->SetTransform(D2D1::Matrix3x2F::Identity());
     m_target->Clear(background);
-    m_target->SetTransform(element.transform());
+    m_target->SetTransform(transform);
     try {
-        element.draw(m_target.Get());
+        paint(m_target.Get());
     } catch (...) {
         m_target->EndDraw();
         throw;

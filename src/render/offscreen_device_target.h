@@ -11,6 +11,7 @@
 #include <wrl/client.h>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace Render {
@@ -29,6 +30,9 @@ public:
     // Clears to `background` and draws `element` at its own transform, as a window draws
     // its children.
     void draw(Ui::Element& element, const D2D1_COLOR_F& background);
+    // Clears to `background` and runs `paint` with the target under `transform`.
+    void draw(const std::function<void(ID2D1RenderTarget*)>& paint, const D2D1_COLOR_F& background,
+              const D2D1_MATRIX_3X2_F& transform);
 
     // The target's pixels, premultiplied B8G8R8A8 (0xAARRGGBB), row by row from the top.
     std::vector<std::uint32_t> read_pixels() const;

@@ -1,10 +1,12 @@
 #include "screen/presentation_item.h"
 
+#include "screen/dirty_region.h"
 #include "screen/keywords.h"
 #include "screen/widget.h"
 #include "screen/screen_document.h"
 #include "screen/script_state.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace Screen {
@@ -44,6 +46,21 @@ bool PresentationItem::shows_in_current_state() const
 {
     const auto* widget = dynamic_cast<const Widget*>(parent());
     return !widget || in_state(widget->visual_state());
+}
+
+Ui::PixelBox PresentationItem::drawn_box(const D2D1_MATRIX_3X2_F& to_target, float scale)
+{
+    if (!shows_in_current_state())
+        return no_box;
+    return Screen::device_box(to_target, scale, 0.0f, 0.0f, m_width, m_height);
+}
+
+Ui::PixelBox SegmentItem::drawn_box(const D2D1_MATRIX_3X2_F& to_target, float scale)
+{
+    if (!shows_in_current_state())
+        return no_box;
+    return Screen::device_box(to_target, scale, std::min(m_p1.x, m_p2.x), std::min(m_p1.y, m_p2.y), std::max(m_p1.x, m_p2.x),
+                      std::max(m_p1.y, m_p2.y));
 }
 
 void PresentationItem::rebind(lua_State* state)

@@ -8,6 +8,7 @@
 #include "screen/lua_api.h"
 #include "screen/value_readers.h"
 #include "ui/element.h"
+#include "ui/pixel_box.h"
 
 #include <array>
 #include <memory>
@@ -33,6 +34,12 @@ public:
     virtual void on_resources_changed() { on_target_dropped(); }
     // Whether the item shows now: in its widget's visual state (always without one).
     bool shows_in_current_state() const;
+    // The device pixels (at `scale` a DIP) the item's drawing touches now when the
+    // target's transform is `to_target`, conservatively; no_box when it draws nothing.
+    virtual Ui::PixelBox drawn_box(const D2D1_MATRIX_3X2_F& to_target, float scale);
+    // Where the document last measured it.
+    const Ui::PixelBox& device_box() const { return m_device_box; }
+    void set_device_box(const Ui::PixelBox& box) { m_device_box = box; }
 
     const std::optional<std::string>& type() const { return m_type; }
     int id() const { return m_id; }
@@ -57,6 +64,7 @@ protected:
     int m_id = 0;
     std::array<bool, 9> m_states{};
     DrawCacheSlot m_draw_cache;
+    Ui::PixelBox m_device_box{};
 };
 
 class ImageItem : public PresentationItem {
@@ -89,6 +97,9 @@ public:
 
     const char* class_name() const override { return "TextItem"; }
     void draw(ID2D1RenderTarget* target) override;
+    // The laid-out lines may reach past the item's box (a line wider than it, a box lower
+    // than a line): the box and the text together, with a line's height around.
+    Ui::PixelBox drawn_box(const D2D1_MATRIX_3X2_F& to_target, float scale) override;
     // The layout is made of the text and the font, not of the target: it outlives a
     // target, and goes when the files it was made from change.
     void on_resources_changed() override
@@ -116,6 +127,13 @@ protected:
     HorizontalAlignment m_horizontal_alignment = HorizontalAlignment::left;
     VerticalAlignment m_vertical_alignment = VerticalAlignment::centre;
     DrawCacheSlot m_layout_cache;
+
+private:
+    // Where and how large the text is drawn under a transform.
+    struct Placement;
+    // The layout (made again when the text changed), given the box the transform makes;
+    // false when nothing is drawn.
+    bool place(const D2D1_MATRIX_3X2_F& to_target, Placement& placement);
 };
 
 // How many text layouts the process has made: a count for tests and benchmarks.
@@ -144,6 +162,8 @@ public:
 
     const char* class_name() const override { return "SegmentItem"; }
     void draw(ID2D1RenderTarget* target) override;
+    // Its line, wherever the points lie.
+    Ui::PixelBox drawn_box(const D2D1_MATRIX_3X2_F& to_target, float scale) override;
 
     const ColourSetting& colour() const { return m_colour; }
     Vector2 p1() const { return m_p1; }

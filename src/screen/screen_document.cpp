@@ -279,6 +279,9 @@ void ScreenDocument::widget_destroyed(Widget* widget)
     m_live_widgets.erase(widget);
     if (m_closing)
         return;
+    m_changed.erase(widget);
+    if (!m_redraw_all)
+        m_dirty.add(widget->m_subtree_box);
     if (m_shown_tooltip == widget)
         m_shown_tooltip = nullptr;
     for (std::size_t i = 0; i < m_path_marked.size();) {

@@ -6,6 +6,7 @@
 
 #include "fs/file_source.h"
 #include "screen/colour_table.h"
+#include "screen/dirty_region.h"
 #include "screen/draw_cache.h"
 #include "screen/edit_history.h"
 #include "screen/editor_observer.h"
@@ -17,6 +18,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -64,10 +66,24 @@ public:
     ~ScreenDocument() override;
 
     D2D1_MATRIX_3X2_F transform() const override;
+    // The document keeps the screen as it drew it and draws again only what changed. A
+    // change of the document itself (its size, preview size, emphasis, dimming) draws
+    // the whole screen again.
+    void invalidate() override;
+    // A widget changed: its subtree (else only its own art) is drawn again where it was
+    // drawn and where it is now; then the window is asked to paint.
+    void widget_changed(Widget* widget, bool subtree);
+    // While part of the screen is drawn again: whether a box of device pixels reaches
+    // into it (true when drawing all of it, or outside the document's drawing).
+    bool in_drawn_part(const Ui::PixelBox& box) const;
     Ui::HitResult hit_test(float x, float y) override;
     // Checkerboard, the widgets clipped to the screen, and the emphasis: everything but
-    // the emphasized widget dimmed, which is framed on device pixels.
+    // the emphasized widget dimmed, which is framed on device pixels. The screen is kept
+    // in an image of the target's size (drawn over white, the window's background) and
+    // only what changed since is drawn again; the emphasis frame goes over the image.
     void draw(ID2D1RenderTarget* target) override;
+    // The same picture straight onto the target, keeping no image: for a single one.
+    void draw_once(ID2D1RenderTarget* target);
     void on_target_dropped() override;
     // The mod's files changed: what every item made of fonts, texts and textures goes
     // (text layouts included, which outlive a mere target), and the target's resources.
@@ -175,6 +191,17 @@ private:
     static int load_style_sheets(lua_State* state);
     static int instantiate(lua_State* state);
     void build(const std::string& path);
+    // Shows the tooltip of the hovered widget if it is drawn, and none while the pointer
+    // is off the screen: before the screen is drawn.
+    void update_tooltip();
+    // The places of the tree's widgets and items under `to_target` (the target's
+    // transform of the document), in device pixels at `scale`; returns the screen's.
+    Ui::PixelBox measure(const D2D1_MATRIX_3X2_F& to_target, float scale);
+    // What draw() drew before the image was kept: the checkerboard, the widgets (those in
+    // the drawn part), the dimming; on `target` under the document's transform.
+    void draw_content(ID2D1RenderTarget* target);
+    // The emphasis frame, over the image.
+    void draw_emphasis(ID2D1RenderTarget* target);
     void release_contents();
     void set_path_mark(Widget* widget, bool shown);
     // While it lives, widget changes are the screen's own response to the pointer.
@@ -213,7 +240,13 @@ private:
     int m_build_depth = 0;
     bool m_closing = false;
     bool m_hover_effect = false;
-    DrawCacheSlot m_draw_cache;
+    DrawCacheSlot m_draw_cache; // the kept image of the screen among its objects
+    // What the kept image lacks: the regions to draw again, the widgets whose new places
+    // join them once measured (true: the subtree), or all of it.
+    DirtyRegion m_dirty;
+    std::unordered_map<Widget*, bool> m_changed;
+    bool m_redraw_all = true;
+    const Ui::PixelBox* m_drawn_part = nullptr; // while drawing part of the image
     EditHistory m_history; // its references go before the state closes
 };
 

@@ -17,6 +17,7 @@
 #include "render/device_resources.h"
 #include "render/font_description.h"
 #include "render/resource_set.h"
+#include "screen/dirty_region.h"
 #include "ui/ansi_text.h"
 #include "ui/pixel_box.h"
 #include "ui/text_format.h"
@@ -127,6 +128,11 @@ struct DocumentCache : DrawCache {
     ComPtr<ID2D1StrokeStyle> placeholder_stroke;
     ComPtr<ID2D1SolidColorBrush> placeholder_fill;
     ComPtr<ID2D1SolidColorBrush> placeholder_ink;
+    // The screen as last drawn, the target it belongs to and the transform it was drawn
+    // with (another one draws all of it again).
+    ComPtr<ID2D1BitmapRenderTarget> image;
+    ID2D1RenderTarget* image_owner = nullptr;
+    D2D1_MATRIX_3X2_F image_transform{};
 };
 
 DocumentCache& document_cache(ScreenDocument& document, ID2D1RenderTarget* target)
@@ -230,13 +236,128 @@ Render::DeviceResources* device_of(const ScreenDocument* document)
 
 // --- The document -------------------------------------------------------------------
 
+namespace {
+
+bool same_transform(const D2D1_MATRIX_3X2_F& a, const D2D1_MATRIX_3X2_F& b)
+{
+    return a.m11 == b.m11 && a.m12 == b.m12 && a.m21 == b.m21 && a.m22 == b.m22 && a.dx == b.dx && a.dy == b.dy;
+}
+
+// The image a screen is kept in: the target's pixel size and resolution, opaque and
+// drawn over white as the window's background is, with the target's antialiasing.
+ComPtr<ID2D1BitmapRenderTarget> create_screen_image(ID2D1RenderTarget* target)
+{
+    const D2D1_SIZE_F size = target->GetSize();
+    const D2D1_SIZE_U pixels = target->GetPixelSize();
+    const D2D1_PIXEL_FORMAT format = D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_IGNORE);
+    ComPtr<ID2D1BitmapRenderTarget> image;
+    App::check(target->CreateCompatibleRenderTarget(&size, &pixels, &format, D2D1_COMPATIBLE_RENDER_TARGET_OPTIONS_NONE,
+                                                    &image),
+               "ID2D1RenderTarget::CreateCompatibleRenderTarget");
+    image->SetAntialiasMode(target->GetAntialiasMode());
+    D2D1_TEXT_ANTIALIAS_MODE text = target->GetTextAntialiasMode();
+    // The default on a target with alpha is greyscale; on the opaque image it would not be.
+    if (text == D2D1_TEXT_ANTIALIAS_MODE_DEFAULT && target->GetPixelFormat().alphaMode != D2D1_ALPHA_MODE_IGNORE)
+        text = D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE;
+    image->SetTextAntialiasMode(text);
+    ComPtr<IDWriteRenderingParams> params;
+    target->GetTextRenderingParams(&params);
+    image->SetTextRenderingParams(params.Get());
+    return image;
+}
+
+} // namespace
+
 void ScreenDocument::draw(ID2D1RenderTarget* target)
 {
     DocumentCache& cache = document_cache(*this, target);
-    // Tooltips show only while the pointer is over the screen.
-    if (!(m_hover_state & Ui::chain_inside))
-        hide_shown_tooltip();
+    update_tooltip();
 
+    const D2D1_SIZE_U pixels = target->GetPixelSize();
+    if (pixels.width == 0 || pixels.height == 0)
+        return;
+    if (!cache.image || cache.image_owner != target || cache.image->GetPixelSize().width != pixels.width ||
+        cache.image->GetPixelSize().height != pixels.height) {
+        cache.image.Reset();
+        cache.image = create_screen_image(target);
+        cache.image_owner = target;
+        m_redraw_all = true;
+    }
+    D2D1_MATRIX_3X2_F transform;
+    target->GetTransform(&transform);
+    if (!same_transform(transform, cache.image_transform))
+        m_redraw_all = true;
+    cache.image_transform = transform;
+    float dpi_x = 96.0f, dpi_y = 96.0f;
+    target->GetDpi(&dpi_x, &dpi_y);
+    const float scale = dpi_x / 96.0f;
+
+    // The screen's pixels in the image; only they are drawn and shown.
+    const Ui::PixelBox image_box{0.0f, 0.0f, static_cast<float>(pixels.width), static_cast<float>(pixels.height)};
+    const Ui::PixelBox screen = box_intersection(device_box(transform, scale, 0.0f, 0.0f, 1.0f, 1.0f, 0.0f), image_box);
+    measure(transform, scale);
+    std::vector<Ui::PixelBox> parts;
+    if (m_redraw_all) {
+        parts.push_back(screen);
+    } else {
+        for (const auto& [widget, whole] : m_changed)
+            m_dirty.add(whole ? widget->m_subtree_box : widget->m_own_box);
+        parts = m_dirty.within(screen);
+    }
+    // Changes made while drawing are for the next paint.
+    m_dirty.clear();
+    m_changed.clear();
+    m_redraw_all = false;
+
+    ID2D1BitmapRenderTarget* image = cache.image.Get();
+    if (!parts.empty()) {
+        image->BeginDraw();
+        try {
+            for (const Ui::PixelBox& part : parts) {
+                image->SetTransform(D2D1::Matrix3x2F::Identity());
+                image->PushAxisAlignedClip(
+                    D2D1::RectF(part.left / scale, part.top / scale, part.right / scale, part.bottom / scale),
+                    D2D1_ANTIALIAS_MODE_ALIASED);
+                image->Clear(D2D1::ColorF(1.0f, 1.0f, 1.0f, 1.0f));
+                image->SetTransform(transform);
+                m_drawn_part = &part;
+                draw_content(image);
+                m_drawn_part = nullptr;
+                image->PopAxisAlignedClip();
+            }
+        } catch (...) {
+            m_drawn_part = nullptr;
+            m_redraw_all = true;
+            image->EndDraw();
+            throw;
+        }
+        const HRESULT drawn = image->EndDraw();
+        if (FAILED(drawn))
+            m_redraw_all = true;
+        App::check(drawn, "ID2D1BitmapRenderTarget::EndDraw");
+    }
+
+    if (!box_empty(screen)) {
+        ComPtr<ID2D1Bitmap> bitmap = App::get_bitmap(image);
+        const D2D1_RECT_F shown =
+            D2D1::RectF(screen.left / scale, screen.top / scale, screen.right / scale, screen.bottom / scale);
+        target->SetTransform(D2D1::Matrix3x2F::Identity());
+        target->DrawBitmap(bitmap.Get(), shown, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR, shown);
+        target->SetTransform(transform);
+    }
+    draw_emphasis(target);
+}
+
+void ScreenDocument::draw_once(ID2D1RenderTarget* target)
+{
+    update_tooltip();
+    draw_content(target);
+    draw_emphasis(target);
+}
+
+void ScreenDocument::draw_content(ID2D1RenderTarget* target)
+{
+    DocumentCache& cache = document_cache(*this, target);
     const D2D1_RECT_F screen = D2D1::RectF(0.0f, 0.0f, 1.0f, 1.0f);
     target->PushAxisAlignedClip(screen, D2D1_ANTIALIAS_MODE_PER_PRIMITIVE);
     // Squares of 8 DIPs whatever the document's scale.
@@ -256,12 +377,21 @@ void ScreenDocument::draw(ID2D1RenderTarget* target)
     }
     if (dimming)
         leave_dim_layer(content);
+    target->PopAxisAlignedClip();
+}
 
-    if (m_emphasized) {
-        // The widget's rectangle in document units, then on whole device pixels.
-        D2D1_MATRIX_3X2_F to_document = m_emphasized->transform();
-        for (Ui::Element* up = m_emphasized->parent(); up && up != this; up = up->parent())
-            to_document = Ui::multiply(to_document, up->transform());
+void ScreenDocument::draw_emphasis(ID2D1RenderTarget* target)
+{
+    if (!m_emphasized)
+        return;
+    DocumentCache& cache = document_cache(*this, target);
+    const D2D1_RECT_F screen = D2D1::RectF(0.0f, 0.0f, 1.0f, 1.0f);
+    target->PushAxisAlignedClip(screen, D2D1_ANTIALIAS_MODE_PER_PRIMITIVE);
+    // The widget's rectangle in document units, then on whole device pixels.
+    D2D1_MATRIX_3X2_F to_document = m_emphasized->transform();
+    for (Ui::Element* up = m_emphasized->parent(); up && up != this; up = up->parent())
+        to_document = Ui::multiply(to_document, up->transform());
+    {
         SavedTransform saved(target);
         PixelGrid grid(target, Ui::multiply(to_document, saved.saved()));
         const D2D1_RECT_F box = grid.pixel_box(m_emphasized->width(), m_emphasized->height());
@@ -334,30 +464,14 @@ void ScreenDocument::on_target_dropped()
 
 namespace {
 
-// While the pointer is on the widget itself, its tooltip widget shows its tooltip text.
-void show_tooltip_of(Widget& widget)
-{
-    ScreenDocument* document = widget.screen();
-    Widget* tooltip = widget.tooltip_widget();
-    if (!tooltip) {
-        document->hide_shown_tooltip();
-        return;
-    }
-    if (document->shown_tooltip() == tooltip && tooltip->text() && *tooltip->text() == widget.tooltip())
-        return; // already showing: no rewrite of the table on every frame
-    document->show_tooltip(tooltip, widget.tooltip());
-}
-
 // Draws the widget's subtree (`draw_content`, given the target to draw on) outside the
 // dimming layer when it is the emphasized one.
 template <typename Content>
 void draw_widget(Widget& widget, ID2D1RenderTarget* target, Content draw_content)
 {
-    if (!widget.shown())
-        return;
-    if (widget.hover_state() == Ui::chain_self)
-        show_tooltip_of(widget);
     ScreenDocument* document = widget.screen();
+    if (!widget.shown() || !document->in_drawn_part(widget.subtree_box()))
+        return;
     const bool lifted = document->emphasized() == &widget && document->dim() < 1.0f;
     ID2D1RenderTarget* own = lifted ? document->leave_dim_layer(target) : target;
     draw_content(own);
@@ -373,7 +487,19 @@ void draw_widget(Widget& widget, ID2D1RenderTarget* target, Content draw_content
 
 void Widget::draw(ID2D1RenderTarget* target)
 {
-    draw_widget(*this, target, [&](ID2D1RenderTarget* own) { ContainerElement::draw(own); });
+    draw_widget(*this, target, [&](ID2D1RenderTarget* own) {
+        // Back to front, as containers draw, leaving out art outside the part drawn.
+        SavedTransform saved(own);
+        for (std::size_t i = m_children.size(); i-- > 0;) {
+            Ui::Element& child = *m_children[i];
+            if (auto* item = dynamic_cast<PresentationItem*>(&child)) {
+                if (!m_screen->in_drawn_part(item->device_box()))
+                    continue;
+            }
+            own->SetTransform(Ui::multiply(child.transform(), saved.saved()));
+            child.draw(own);
+        }
+    });
 }
 
 void CustomWidget::draw(ID2D1RenderTarget* target)
@@ -499,28 +625,25 @@ void MovieItem::draw(ID2D1RenderTarget* target)
                      m_height, static_cast<float>(m_alpha));
 }
 
-void TextItem::draw(ID2D1RenderTarget* target)
+struct TextItem::Placement {
+    TextLayoutCache* text = nullptr;
+    float scale = 1.0f;          // the font's size for the screen: the layout is drawn scaled by it
+    D2D1_POINT_2F origin{};      // in the layout's units
+};
+
+bool TextItem::place(const D2D1_MATRIX_3X2_F& m, Placement& placement)
 {
     if (!shows_in_current_state())
-        return;
+        return false;
     const auto* widget = dynamic_cast<const Widget*>(parent());
     if (!widget || !widget->text() || widget->text()->empty())
-        return;
+        return false;
     Render::DeviceResources* device = device_of(m_screen);
     Gfx::GraphicsContext* graphics = m_screen->graphics();
     if (!device || !graphics || !graphics->dwrite_factory)
-        return;
+        return false;
 
-    auto& cache = cache_in<TextCache>(m_draw_cache);
     auto& text = cache_in<TextLayoutCache>(m_layout_cache);
-    if (!cache.gradient) {
-        const D2D1_GRADIENT_STOP stops[] = {{0.0f, d2d_colour(m_colour_top.value)},
-                                            {1.0f, d2d_colour(m_colour_bottom.value)}};
-        ComPtr<ID2D1GradientStopCollection> collection = App::create_gradient_stop_collection(target, stops, 2);
-        cache.gradient = App::create_linear_gradient_brush(
-            target, D2D1::LinearGradientBrushProperties(D2D1::Point2F(0.0f, 0.0f), D2D1::Point2F(0.0f, 1.0f)),
-            collection.Get());
-    }
     // Made again when the widget's text changes.
     if (!text.layout || text.source != *widget->text()) {
         const Render::FontEntry& font = device->font(m_font_name);
@@ -543,19 +666,13 @@ void TextItem::draw(ID2D1RenderTarget* target)
         text.box = D2D1::SizeF(-1.0f, -1.0f);
     }
 
-    // The font's size for a 4:3 screen of the document's area.
     // The font's size for a 4:3 screen of the document's area, at the size it is drawn.
     float s = Render::scale_at(text.size_table, m_screen->text_area_width());
     if (!(s > 0.0f) || !std::isfinite(s))
         s = 1.0f;
     s *= m_screen->text_zoom();
     if (!(s > 0.0f) || !std::isfinite(s))
-        return;
-
-    SavedTransform saved(target);
-    const D2D1_MATRIX_3X2_F& m = saved.saved();
-    target->SetTransform(D2D1::Matrix3x2F::Scale(s, s));
-    const D2D1_POINT_2F origin = D2D1::Point2F(m.dx / s, m.dy / s);
+        return false;
     const D2D1_SIZE_F box = D2D1::SizeF(std::max(0.0f, m_width * m.m11 / s), std::max(0.0f, m_height * m.m22 / s));
     if (box.width != text.box.width || box.height != text.box.height) {
         App::set_max_width(text.layout.Get(), box.width);
@@ -563,6 +680,51 @@ void TextItem::draw(ID2D1RenderTarget* target)
         text.metrics = App::get_metrics(text.layout.Get());
         text.box = box;
     }
+    placement.text = &text;
+    placement.scale = s;
+    placement.origin = D2D1::Point2F(m.dx / s, m.dy / s);
+    return true;
+}
+
+Ui::PixelBox TextItem::drawn_box(const D2D1_MATRIX_3X2_F& to_target, float scale)
+{
+    Placement placement;
+    if (!place(to_target, placement))
+        return no_box;
+    // The box and the lines, in the layout's units from its origin, a line's height (and
+    // the shadow's offset) around for what glyphs reach past their cells.
+    const DWRITE_TEXT_METRICS& metrics = placement.text->metrics;
+    const D2D1_SIZE_F box = placement.text->box;
+    const float line = metrics.lineCount > 0 ? metrics.height / static_cast<float>(metrics.lineCount) : 0.0f;
+    const float margin = (std::isfinite(line) ? line : 0.0f) + 1.0f / placement.scale;
+    const float left = std::min(0.0f, metrics.left) - margin;
+    const float top = std::min(0.0f, metrics.top) - margin;
+    const float right = std::max(box.width, metrics.left + std::max(metrics.width, metrics.widthIncludingTrailingWhitespace)) + margin;
+    const float bottom = std::max(box.height, metrics.top + metrics.height) + margin;
+    const float s = placement.scale;
+    const D2D1_MATRIX_3X2_F to_layout = D2D1::Matrix3x2F(s, 0.0f, 0.0f, s, placement.origin.x * s, placement.origin.y * s);
+    return Screen::device_box(to_layout, scale, left, top, right, bottom);
+}
+
+void TextItem::draw(ID2D1RenderTarget* target)
+{
+    SavedTransform saved(target);
+    Placement placement;
+    if (!place(saved.saved(), placement))
+        return;
+    const float s = placement.scale;
+    const D2D1_POINT_2F origin = placement.origin;
+    TextLayoutCache& text = *placement.text;
+    auto& cache = cache_in<TextCache>(m_draw_cache);
+    if (!cache.gradient) {
+        const D2D1_GRADIENT_STOP stops[] = {{0.0f, d2d_colour(m_colour_top.value)},
+                                            {1.0f, d2d_colour(m_colour_bottom.value)}};
+        ComPtr<ID2D1GradientStopCollection> collection = App::create_gradient_stop_collection(target, stops, 2);
+        cache.gradient = App::create_linear_gradient_brush(
+            target, D2D1::LinearGradientBrushProperties(D2D1::Point2F(0.0f, 0.0f), D2D1::Point2F(0.0f, 1.0f)),
+            collection.Get());
+    }
+    target->SetTransform(D2D1::Matrix3x2F::Scale(s, s));
     const DWRITE_TEXT_METRICS& metrics = text.metrics;
     // The colours run over the laid-out lines, not over the item's box.
     cache.gradient->SetStartPoint(D2D1::Point2F(0.0f, origin.y + metrics.top));

@@ -18,6 +18,11 @@ void ScreenDocument::draw(ID2D1RenderTarget* target)
     ContainerElement::draw(target);
 }
 
+void ScreenDocument::draw_once(ID2D1RenderTarget* target)
+{
+    ContainerElement::draw(target);
+}
+
 void ScreenDocument::on_target_dropped()
 {
     m_draw_cache.reset();
@@ -50,6 +55,11 @@ void CustomWidget::on_target_dropped()
 
 void ImageItem::draw(ID2D1RenderTarget*) {}
 void TextItem::draw(ID2D1RenderTarget*) {}
+
+Ui::PixelBox TextItem::drawn_box(const D2D1_MATRIX_3X2_F& to_target, float scale)
+{
+    return PresentationItem::drawn_box(to_target, scale);
+}
 void RectangleItem::draw(ID2D1RenderTarget*) {}
 void SegmentItem::draw(ID2D1RenderTarget*) {}
 void MovieItem::draw(ID2D1RenderTarget*) {}

@@ -41,6 +41,26 @@ Widget::~Widget()
     m_screen->widget_destroyed(this);
 }
 
+void Widget::set_force_shown(bool shown)
+{
+    if (shown == m_force_shown)
+        return;
+    m_force_shown = shown;
+    invalidate();
+}
+
+void Widget::invalidate()
+{
+    m_screen->widget_changed(this, true);
+}
+
+void Widget::on_chain_changed()
+{
+    // Most widgets look the same hovered or not: only a state the art shows counts.
+    if (visual_state() != m_drawn_state)
+        m_screen->widget_changed(this, false);
+}
+
 void Widget::release_reference()
 {
     if (!m_lua)

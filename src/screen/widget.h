@@ -7,6 +7,7 @@
 #include "screen/lua_api.h"
 #include "screen/name_hash.h"
 #include "ui/container_element.h"
+#include "ui/pixel_box.h"
 
 #include <cstdint>
 #include <functional>
@@ -67,6 +68,11 @@ public:
     // Hidden and not shown by force: nothing. Shows the tooltip while hovered, and is the
     // one subtree drawn outside the dimming layer when emphasized.
     void draw(ID2D1RenderTarget* target) override;
+    // A change of the widget: its whole subtree is drawn again where it was and where it
+    // now is (the document keeps the drawn screen).
+    void invalidate() override;
+    // Hover and press: its art is drawn again when they change the state it shows.
+    void on_chain_changed() override;
 
     // Reads the table on top of the stack (left there). Raises Lua errors: runs inside
     // a protected call.
@@ -129,7 +135,7 @@ public:
     const std::optional<std::string>& tooltip_name() const { return m_tooltip_name; }
     Widget* tooltip_widget() const { return m_tooltip_widget; }
     bool force_shown() const { return m_force_shown; }
-    void set_force_shown(bool shown) { m_force_shown = shown; }
+    void set_force_shown(bool shown);
     Ui::Element* first_child_widget() const { return m_first_child_widget; }
     float x() const { return m_transform.dx; }
     float y() const { return m_transform.dy; }
@@ -142,6 +148,8 @@ public:
     void forget_tooltip_widget(const Widget* destroyed);
     // Whether some widget has taken this one as its tooltip widget.
     bool is_tooltip_target() const { return m_is_tooltip_target; }
+    // Where the document last measured the widget and everything inside it.
+    const Ui::PixelBox& subtree_box() const { return m_subtree_box; }
 
 protected:
     // Pushes table[key], or the style's value of `key` when the table has none (then
@@ -186,6 +194,13 @@ protected:
     bool m_force_shown = false;
     Ui::Element* m_first_child_widget = nullptr;
     bool m_is_tooltip_target = false;
+
+    // Where the widget was drawn when the document last measured it, in device pixels
+    // of the document's image: its own art, and its whole subtree; and the state it showed.
+    Ui::PixelBox m_own_box{};
+    Ui::PixelBox m_subtree_box{};
+    int m_drawn_state = -1;
+    friend class ScreenDocument;
 
 private:
     // `style` and `position`; then `visible`, `text` and `tooltip_text`. The table is at

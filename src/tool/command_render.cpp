@@ -49,7 +49,8 @@ int run(const Tool::Arguments& arguments)
     }
     Render::OffscreenDeviceTarget target(session.graphics(), width, height);
     document->set_bounds(0.0f, 0.0f, static_cast<float>(width), static_cast<float>(height));
-    target.draw(*document, D2D1::ColorF(1.0f, 1.0f, 1.0f, 1.0f));
+    target.draw([&](ID2D1RenderTarget* drawn) { document->draw_once(drawn); }, D2D1::ColorF(1.0f, 1.0f, 1.0f, 1.0f),
+                document->transform());
     const std::u16string out = arguments.text[2];
     Tool::write_png(session.graphics().wic_factory.Get(), std::wstring(out.begin(), out.end()), width, height,
                     target.read_pixels());

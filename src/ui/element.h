@@ -54,6 +54,8 @@ public:
     // The window's render target is gone: drop everything made on it (brushes, bitmaps,
     // layers); the next draw makes them again on the new one. Containers pass it on.
     virtual void on_target_dropped() {}
+    // The element's hover or press state changed (after every element's state is set).
+    virtual void on_chain_changed() {}
 
     ContainerElement* parent() const { return m_parent; }
     float width() const { return m_width; }

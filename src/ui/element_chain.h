@@ -17,7 +17,8 @@ public:
     Element* current() const { return m_current; }
 
     // Unmarks the current chain, marks `element` (chain_self) and its ancestors
-    // (chain_inside). False, and nothing changes, when `element` is already current.
+    // (chain_inside), then tells every element whose state changed (on_chain_changed).
+    // False, and nothing changes, when `element` is already current.
     bool move_to(Element* element);
 
 private:
