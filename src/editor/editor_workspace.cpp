@@ -425,10 +425,9 @@ bool EditorWorkspace::reload()
     return true;
 }
 
-void EditorWorkspace::redraw_resources()
+void EditorWorkspace::redraw_resources(const Mod::ModChange& change)
 {
-    m_document->on_resources_changed();
-    m_document->invalidate();
+    m_document->on_files_changed(change);
 }
 
 void EditorWorkspace::on_target_dropped()

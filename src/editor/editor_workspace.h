@@ -28,6 +28,7 @@ struct GraphicsContext;
 
 namespace Mod {
 class LoadedMod;
+class ModChange;
 }
 
 namespace Screen {
@@ -78,9 +79,9 @@ public:
     // the old one's place in the session; when it fails, the old document stays and the
     // status says why. Returns whether it loaded.
     bool reload();
-    // Drops what the screen's drawing keeps of textures and fonts, for resources that
-    // changed under it, and draws again.
-    void redraw_resources();
+    // Drops what the screen's drawing keeps of the changed files, whose resources have
+    // taken the change, and draws again.
+    void redraw_resources(const Mod::ModChange& change);
 
     // Puts the session's copy_as_lua() on the clipboard, owned by the window the
     // workspace is in; a failure shows in the status.

@@ -18,10 +18,12 @@ DeviceResources::DeviceResources(const Gfx::GraphicsContext& graphics, std::shar
       m_textures(
           files, graphics.dwrite_factory.Get(),
           [this](Mod::BlobPtr file) -> TextureCache::Converted {
-              return std::make_shared<ComPtr<IDXGIResource>>(m_converter.convert_file(std::move(file)));
+              auto converted = std::make_shared<ConvertedTexture>();
+              converted->resource = m_converter.convert_file(std::move(file));
+              return converted;
           },
           [this](ID2D1RenderTarget* target, const TextureCache::Converted& converted) {
-              return m_converter.bitmap_for(target, static_cast<const ComPtr<IDXGIResource>*>(converted.get())->Get());
+              return m_converter.bitmap_for(target, *static_cast<const ConvertedTexture*>(converted.get()));
           },
           [this]() {
               return copy_text_format(m_graphics.dwrite_factory.Get(), m_fonts.font(placeholder_font).format.Get());

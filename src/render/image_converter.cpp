@@ -209,29 +209,49 @@ ComPtr<IDXGIResource> ImageConverter::convert_file(Mod::BlobPtr blob)
     return converted;
 }
 
-ComPtr<ID2D1Bitmap> ImageConverter::bitmap_for(ID2D1RenderTarget* target, IDXGIResource* converted)
+ComPtr<ID2D1Bitmap> ImageConverter::shared_bitmap(ID2D1RenderTarget* target, IDXGIResource* converted)
 {
     HANDLE handle = nullptr;
     ComPtr<ID3D10Texture2D> opened;
-    if (SUCCEEDED(converted->GetSharedHandle(&handle)) && handle &&
-        SUCCEEDED(m_graphics.device->OpenSharedResource(handle, __uuidof(ID3D10Texture2D),
-                                                        reinterpret_cast<void**>(opened.GetAddressOf())))) {
-        ComPtr<IDXGISurface> surface;
-        App::check(opened.As(&surface), "ID3D10Texture2D::QueryInterface");
-        D2D1_BITMAP_PROPERTIES properties = bitmap_properties();
-        return App::create_shared_bitmap(target, __uuidof(IDXGISurface), surface.Get(), properties);
-    }
-    return bitmap_through_memory(target, converted);
+    if (FAILED(converted->GetSharedHandle(&handle)) || !handle ||
+        FAILED(m_graphics.device->OpenSharedResource(handle, __uuidof(ID3D10Texture2D),
+                                                     reinterpret_cast<void**>(opened.GetAddressOf()))))
+        return nullptr;
+    ComPtr<IDXGISurface> surface;
+    App::check(opened.As(&surface), "ID3D10Texture2D::QueryInterface");
+    D2D1_BITMAP_PROPERTIES properties = bitmap_properties();
+    return App::create_shared_bitmap(target, __uuidof(IDXGISurface), surface.Get(), properties);
 }
 
-ComPtr<ID2D1Bitmap> ImageConverter::bitmap_through_memory(ID2D1RenderTarget* target, IDXGIResource* converted)
+void ImageConverter::read_back(IDXGIResource* converted, const ConvertedTexture& into)
 {
     ComPtr<ID3D10Texture2D> texture;
     App::check(converted->QueryInterface(__uuidof(ID3D10Texture2D), reinterpret_cast<void**>(texture.GetAddressOf())),
                "IDXGIResource::QueryInterface");
     StagingCopy copy(m_device.Get(), texture.Get());
-    return App::create_bitmap(target, D2D1::SizeU(copy.description().Width, copy.description().Height), copy.data(),
-                              copy.pitch(), bitmap_properties());
+    const auto* bytes = static_cast<const std::uint8_t*>(copy.data());
+    into.pixels.assign(bytes, bytes + static_cast<std::size_t>(copy.pitch()) * copy.description().Height);
+    into.width = copy.description().Width;
+    into.height = copy.description().Height;
+    into.pitch = copy.pitch();
+}
+
+ComPtr<ID2D1Bitmap> ImageConverter::bitmap_for(ID2D1RenderTarget* target, IDXGIResource* converted)
+{
+    ConvertedTexture once;
+    once.resource = converted;
+    return bitmap_for(target, once);
+}
+
+ComPtr<ID2D1Bitmap> ImageConverter::bitmap_for(ID2D1RenderTarget* target, const ConvertedTexture& converted)
+{
+    if (converted.pixels.empty()) {
+        if (ComPtr<ID2D1Bitmap> shared = shared_bitmap(target, converted.resource.Get()))
+            return shared;
+        read_back(converted.resource.Get(), converted);
+    }
+    return App::create_bitmap(target, D2D1::SizeU(converted.width, converted.height), converted.pixels.data(),
+                              converted.pitch, bitmap_properties());
 }
 
 } // namespace Render

@@ -15,11 +15,25 @@
 #include <dxgi.h>
 #include <wrl/client.h>
 
+#include <cstdint>
+#include <vector>
+
 namespace Render {
 
 // The source's bytes as stored, in an immutable texture on `device` that shaders read
 // (24-bit rows as three single-byte texels per pixel): the first step of a conversion.
 Microsoft::WRL::ComPtr<ID3D10Texture2D> upload_as_stored(ID3D10Device* device, const PixelSource& source);
+
+// A converted texture as a cache keeps it: the texture, and where the platform cannot
+// share it between devices its pixels as read back the first time, so that a new target
+// (after a resize or a lost target) wraps it again without reading the device.
+struct ConvertedTexture {
+    Microsoft::WRL::ComPtr<IDXGIResource> resource;
+    mutable std::vector<std::uint8_t> pixels; // premultiplied B8G8R8A8 rows; empty until read back
+    mutable UINT width = 0;
+    mutable UINT height = 0;
+    mutable UINT pitch = 0;
+};
 
 class ImageConverter {
 public:
@@ -39,6 +53,8 @@ public:
     // A bitmap of `target` showing a converted texture: shared with the target's device
     // where the platform can, else copied through memory. Raises COMException.
     Microsoft::WRL::ComPtr<ID2D1Bitmap> bitmap_for(ID2D1RenderTarget* target, IDXGIResource* converted);
+    // The same for a kept texture, reading it back at most once.
+    Microsoft::WRL::ComPtr<ID2D1Bitmap> bitmap_for(ID2D1RenderTarget* target, const ConvertedTexture& converted);
     // Both steps at once.
     Microsoft::WRL::ComPtr<ID2D1Bitmap> load_bitmap(ID2D1RenderTarget* target, Mod::BlobPtr blob)
     {
@@ -48,8 +64,11 @@ public:
     ID3D10Device1* device() const { return m_device.Get(); }
 
 private:
-    // Where the platform cannot share the texture between devices: through memory.
-    Microsoft::WRL::ComPtr<ID2D1Bitmap> bitmap_through_memory(ID2D1RenderTarget* target, IDXGIResource* converted);
+    // The texture shared with the target's device; null where the platform cannot.
+    Microsoft::WRL::ComPtr<ID2D1Bitmap> shared_bitmap(ID2D1RenderTarget* target, IDXGIResource* converted);
+    // Where it cannot: the texture's pixels read back into `pixels`, `width`, `height`
+    // and `pitch`.
+    void read_back(IDXGIResource* converted, const ConvertedTexture& into);
 
     const Gfx::GraphicsContext& m_graphics;
     Microsoft::WRL::ComPtr<ID3D10Device1> m_device;

@@ -1,7 +1,9 @@
 #include "screen/screen_document.h"
 
 #include "mod/loaded_mod.h"
+#include "mod/mod_change.h"
 #include "render/resource_set.h"
+#include "render/texture_path.h"
 #include "platform/text_encoding.h"
 #include "screen/lua_writer.h"
 #include "screen/presentation_item.h"
@@ -168,6 +170,15 @@ Ui::HitResult ScreenDocument::hit_test(float x, float y)
 
 namespace {
 
+// Whether the change touches a file the texture may be read from: the one it reads, or
+// one that now stands before it.
+bool texture_changed(const std::string& texture, const Mod::ModChange& change)
+{
+    const std::vector<std::string> candidates = Render::texture_candidates(Render::texture_key(texture));
+    return std::any_of(candidates.begin(), candidates.end(),
+                       [&](const std::string& candidate) { return change.has(candidate); });
+}
+
 void tell_resources_changed(Ui::Element& element)
 {
     if (auto* item = dynamic_cast<PresentationItem*>(&element))
@@ -179,10 +190,26 @@ void tell_resources_changed(Ui::Element& element)
 
 } // namespace
 
-void ScreenDocument::on_resources_changed()
+void ScreenDocument::on_files_changed(const Mod::ModChange& change)
 {
-    tell_resources_changed(*this); // the tooltip widgets too: they are children
-    on_target_dropped();
+    // Brushes and bitmaps stay: the target is the same, and a changed texture is read
+    // again by the cache at its next request.
+    if (change.everything() || change.font_files() || !change.font_descriptions().empty() || change.ucs_tables()) {
+        tell_resources_changed(*this); // the tooltip widgets too: they are children
+        invalidate();
+        return;
+    }
+    // Only textures: drawn again where their images show.
+    if (!m_redraw_all) {
+        for (const Widget* widget : m_live_widgets) {
+            for (const PresentationItem* item : widget->art()) {
+                const auto* image = dynamic_cast<const ImageItem*>(item);
+                if (image && texture_changed(image->texture(), change))
+                    m_dirty.add(image->device_box());
+            }
+        }
+    }
+    ContainerElement::invalidate();
 }
 
 void ScreenDocument::add_observer(std::weak_ptr<EditorObserver> observer)

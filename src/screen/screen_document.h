@@ -28,6 +28,7 @@ struct GraphicsContext;
 
 namespace Mod {
 class LoadedMod;
+class ModChange;
 }
 
 namespace Render {
@@ -76,6 +77,12 @@ public:
     // While part of the screen is drawn again: whether a box of device pixels reaches
     // into it (true when drawing all of it, or outside the document's drawing).
     bool in_drawn_part(const Ui::PixelBox& box) const;
+    // Measures the tree under `to_target` (the target's transform of the document, at
+    // `scale` device pixels a DIP) and hands out the parts of the kept image, within
+    // `image`, to draw again, forgetting them: all of `image` after a change of the
+    // document itself; else where changed widgets were and are, and for a change of
+    // hover or press only the art that shows in one of the two states.
+    std::vector<Ui::PixelBox> take_changes(const D2D1_MATRIX_3X2_F& to_target, float scale, const Ui::PixelBox& image);
     Ui::HitResult hit_test(float x, float y) override;
     // Checkerboard, the widgets clipped to the screen, and the emphasis: everything but
     // the emphasized widget dimmed, which is framed on device pixels. The screen is kept
@@ -84,10 +91,16 @@ public:
     void draw(ID2D1RenderTarget* target) override;
     // The same picture straight onto the target, keeping no image: for a single one.
     void draw_once(ID2D1RenderTarget* target);
+    // How many device pixels the last draw() drew again in the kept image.
+    double pixels_drawn_again() const { return m_pixels_drawn_again; }
     void on_target_dropped() override;
-    // The mod's files changed: what every item made of fonts, texts and textures goes
-    // (text layouts included, which outlive a mere target), and the target's resources.
-    void on_resources_changed();
+    // The mod's files changed, and its resources have taken the change: text layouts go
+    // when fonts or texts changed (they outlive a target, not their files), and the whole
+    // screen is drawn again, since a changed texture may show anywhere. Three events drop
+    // what the document keeps, each no more than it must: a target dropped (lost, or the
+    // view resized) takes what was made on it, with the kept image; changed files take
+    // what was made of them; a change of the document draws it all again.
+    void on_files_changed(const Mod::ModChange& change);
 
     // The dimming layer around everything but the emphasized widget, which leaves it
     // while it draws itself (only while dimming). Leaving returns the target the widget
@@ -242,11 +255,16 @@ private:
     bool m_hover_effect = false;
     DrawCacheSlot m_draw_cache; // the kept image of the screen among its objects
     // What the kept image lacks: the regions to draw again, the widgets whose new places
-    // join them once measured (true: the subtree), or all of it.
+    // join them once measured, or all of it.
+    struct Change {
+        bool subtree = false; // else only art that shows in another state
+        int shown_state = -1; // the state the image shows the widget in
+    };
     DirtyRegion m_dirty;
-    std::unordered_map<Widget*, bool> m_changed;
+    std::unordered_map<Widget*, Change> m_changed;
     bool m_redraw_all = true;
     const Ui::PixelBox* m_drawn_part = nullptr; // while drawing part of the image
+    double m_pixels_drawn_again = 0.0;
     EditHistory m_history; // its references go before the state closes
 };
 

@@ -295,21 +295,12 @@ void ScreenDocument::draw(ID2D1RenderTarget* target)
     // The screen's pixels in the image; only they are drawn and shown.
     const Ui::PixelBox image_box{0.0f, 0.0f, static_cast<float>(pixels.width), static_cast<float>(pixels.height)};
     const Ui::PixelBox screen = box_intersection(device_box(transform, scale, 0.0f, 0.0f, 1.0f, 1.0f, 0.0f), image_box);
-    measure(transform, scale);
-    std::vector<Ui::PixelBox> parts;
-    if (m_redraw_all) {
-        parts.push_back(screen);
-    } else {
-        for (const auto& [widget, whole] : m_changed)
-            m_dirty.add(whole ? widget->m_subtree_box : widget->m_own_box);
-        parts = m_dirty.within(screen);
-    }
-    // Changes made while drawing are for the next paint.
-    m_dirty.clear();
-    m_changed.clear();
-    m_redraw_all = false;
+    const std::vector<Ui::PixelBox> parts = take_changes(transform, scale, screen);
 
     ID2D1BitmapRenderTarget* image = cache.image.Get();
+    m_pixels_drawn_again = 0.0;
+    for (const Ui::PixelBox& part : parts)
+        m_pixels_drawn_again += static_cast<double>(part.right - part.left) * (part.bottom - part.top);
     if (!parts.empty()) {
         image->BeginDraw();
         try {

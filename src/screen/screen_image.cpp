@@ -17,17 +17,61 @@ void ScreenDocument::invalidate()
     ContainerElement::invalidate();
 }
 
+namespace {
+
+// The device boxes of the widget's art that shows in one of two states and not in the other.
+void add_art_between(DirtyRegion& region, const Widget& widget, int one, int other)
+{
+    for (const PresentationItem* item : widget.art()) {
+        if (item->in_state(one) != item->in_state(other))
+            region.add(item->device_box());
+    }
+}
+
+} // namespace
+
 void ScreenDocument::widget_changed(Widget* widget, bool subtree)
 {
     if (m_closing)
         return;
     if (!m_redraw_all) {
-        m_dirty.add(subtree ? widget->m_subtree_box : widget->m_own_box);
-        bool& whole = m_changed[widget];
-        whole = whole || subtree;
+        auto [change, first] = m_changed.try_emplace(widget);
+        if (first)
+            change->second.shown_state = widget->m_drawn_state;
+        if (subtree) {
+            m_dirty.add(widget->m_subtree_box);
+            change->second.subtree = true;
+        } else {
+            add_art_between(m_dirty, *widget, change->second.shown_state, widget->visual_state());
+        }
     }
     // The window paints; this document's own invalidate would draw all of it again.
     ContainerElement::invalidate();
+}
+
+std::vector<Ui::PixelBox> ScreenDocument::take_changes(const D2D1_MATRIX_3X2_F& to_target, float scale,
+                                                       const Ui::PixelBox& image)
+{
+    measure(to_target, scale);
+    std::vector<Ui::PixelBox> parts;
+    if (m_redraw_all) {
+        if (!box_empty(image))
+            parts.push_back(image);
+    } else {
+        // Where the changed widgets are now.
+        for (const auto& [widget, change] : m_changed) {
+            if (change.subtree)
+                m_dirty.add(widget->m_subtree_box);
+            else
+                add_art_between(m_dirty, *widget, change.shown_state, widget->m_drawn_state);
+        }
+        parts = m_dirty.within(image);
+    }
+    // What changes while the parts are drawn is for the next time.
+    m_dirty.clear();
+    m_changed.clear();
+    m_redraw_all = false;
+    return parts;
 }
 
 bool ScreenDocument::in_drawn_part(const Ui::PixelBox& box) const

@@ -75,7 +75,7 @@ void ScreenSelector::apply_change(const Mod::ModChange& change)
             if (change.reloads(editor->document()->path()))
                 editor->reload();
             else
-                editor->redraw_resources();
+                editor->redraw_resources(change);
             if (loaded && change.ucs_tables())
                 editor->session().texts_changed();
         }

@@ -10,12 +10,14 @@
 #include "ui/element_chain.h"
 
 #include "mod/memory_source.h"
+#include "mod/mod_change.h"
 #include "render_win/host_fonts.h"
 #include "support/win/test_graphics.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -128,9 +130,19 @@ TEST_F(ScreenDrawingTest, AnItemOfTheHoverStateShowsOnlyWhileHovered)
     hover.move_to(named("w"));
     draw();
     EXPECT_EQ(pixel(50, 58), 0xFFFF0000u);
+    EXPECT_EQ(m_document->pixels_drawn_again(), 54.0 * 54.0) << "the square and its margin, no more";
     hover.move_to(m_document.get());
     draw();
     EXPECT_EQ(pixel(50, 58), 0xFFFFFFFFu);
+
+    // Art that shows in both states looks the same hovered: nothing is drawn again.
+    hover.move_to(nullptr); // before the document it holds goes
+    open(square("", "{ 'Normal', 'Hover' }"));
+    draw();
+    hover.move_to(named("w"));
+    draw();
+    EXPECT_EQ(pixel(50, 58), 0xFFFF0000u);
+    EXPECT_EQ(m_document->pixels_drawn_again(), 0.0);
 }
 
 TEST_F(ScreenDrawingTest, HiddenWidgetsHideTheirSubtreeUnlessShownByForce)
@@ -266,30 +278,66 @@ TEST_F(ScreenDrawingTest, TextScalesWithTheFontsSizeTable)
     EXPECT_NEAR(static_cast<double>(at_400) / at_200, 2.0, 0.15);
 }
 
-TEST_F(ScreenDrawingTest, ADroppedTargetKeepsConvertedTexturesAndTextLayoutsChangedFilesDropThem)
+// Each event drops no more than it must: a new target (lost, or the view resized) and a
+// changed texture read no texture but the changed one and make no text layout again; a
+// changed font or table makes the layouts again and reads no texture.
+TEST_F(ScreenDrawingTest, EachEventDropsOnlyWhatItInvalidates)
 {
     m_files->add("art\\ui\\textures\\dot.tga", tga(1, 1, {0xFF00FF00}));
+    m_files->add("art\\ui\\textures\\other.tga", tga(1, 1, {0xFF0000FF}));
     open("Screen = { Widgets = { text = 'x', Presentation = { Art = {"
-         " { type = 'Graphic', states = { 'Normal' }, texture = 'art/ui/textures/dot.tga', size = {1, 1},"
+         " { type = 'Graphic', states = { 'Normal' }, texture = 'art/ui/textures/dot.tga', size = {1, 0.5},"
          " colour = {0, 0, 0, 255} },"
+         " { type = 'Graphic', states = { 'Normal' }, texture = 'art/ui/textures/other.tga', position = {0, 0.5},"
+         " size = {1, 0.5}, colour = {0, 0, 0, 255} },"
          " { type = 'Text', states = { 'Normal' }, size = {0.1, 0.1} } } } } }");
     draw();
-    EXPECT_EQ(pixel(50, 50), 0xFF00FF00u);
-    const int reads = m_files->texture_reads;
+    EXPECT_EQ(pixel(50, 75), 0xFF0000FFu);
     const std::size_t layouts = Screen::text_layouts_made();
     EXPECT_GT(layouts, 0u);
 
-    m_document->on_target_dropped();
-    m_target.reset(); // a new target, as after a lost device or a resize
-    draw();
-    EXPECT_EQ(pixel(50, 50), 0xFF00FF00u);
-    EXPECT_EQ(m_files->texture_reads, reads) << "the converted texture outlives the target";
-    EXPECT_EQ(Screen::text_layouts_made(), layouts) << "so does the text's layout";
-
-    m_document->on_resources_changed();
-    draw();
-    EXPECT_EQ(pixel(50, 50), 0xFF00FF00u);
-    EXPECT_EQ(Screen::text_layouts_made(), layouts + 1) << "fonts or texts may have changed";
+    auto change_of = [](const char* path, bool tables) {
+        Mod::ModChange change;
+        if (path)
+            change.add(path);
+        if (tables)
+            change.add_localisation("en.ucs");
+        return change;
+    };
+    struct Case {
+        const char* event;
+        std::function<void()> cause;
+        int texture_reads;
+        std::size_t layouts_made;
+    };
+    const Case cases[] = {
+        {"a new target",
+         [&] {
+             m_document->on_target_dropped();
+             m_target.reset();
+         },
+         0, 0},
+        {"a changed texture",
+         [&] {
+             m_files->add("art\\ui\\textures\\dot.tga", tga(1, 1, {0xFFFF0000}));
+             const Mod::ModChange change = change_of("art\\ui\\textures\\dot.tga", false);
+             m_resources->apply_change(change);
+             m_document->on_files_changed(change);
+         },
+         1, 0},
+        {"a changed font", [&] { m_document->on_files_changed(change_of("font\\tahoma.ttf", false)); }, 0, 1},
+        {"changed tables", [&] { m_document->on_files_changed(change_of(nullptr, true)); }, 0, 1},
+    };
+    for (const Case& c : cases) {
+        const int reads = m_files->texture_reads;
+        const std::size_t made = Screen::text_layouts_made();
+        c.cause();
+        draw();
+        EXPECT_EQ(m_files->texture_reads - reads, c.texture_reads) << c.event;
+        EXPECT_EQ(Screen::text_layouts_made() - made, c.layouts_made) << c.event;
+        EXPECT_EQ(pixel(50, 75), 0xFF0000FFu) << c.event;
+    }
+    EXPECT_EQ(pixel(50, 25), 0xFFFF0000u) << "the changed texture shows";
 }
 
 } // namespace
